@@ -1,0 +1,62 @@
+#pragma once
+// dev.dat (LinkSettings) and to.dat (TimeoutTable) in memory, with their readers (start-up:
+// every key read with its default, corrected and written back) and the exit writer.
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <string>
+
+namespace flowcfg {
+
+struct LinkSettings {
+    // COM_SETTINGS
+    std::uint16_t Number = 1;              // COM port number
+    std::string Settings = "19200,N,8,1";  // only speed and parity are taken from it
+    std::uint16_t DELY = 0;
+    // DEVICE
+    std::uint16_t NetAdrr = 1;
+    // SETTINGS
+    std::uint16_t TimeOut = 2000;          // read total constant, ms
+    std::uint16_t TimeGapDev = 0;
+    std::uint16_t TimeGapPrg = 0;          // added to every read timeout
+    std::uint16_t Reask_val = 2;           // attempts per transaction
+    std::uint16_t read_hold_reg_err_msk = 127;
+    // LOG
+    std::uint16_t UseLogFile = 1;
+    // Derived from Settings, changed by the selectors.
+    std::uint16_t speedIndex = 7;          // 3..10 = 1200..115200
+    std::uint16_t parity = 0;              // 0 none, 1 odd, 2 even
+    // Section PORTS: COMn=/dev/... overrides the default device of a port number.
+    std::map<std::uint16_t, std::string> portPaths;
+    // The working directory (where COM.txt goes).
+    std::filesystem::path workDir;
+
+    std::filesystem::path logPath() const { return workDir / "COM.txt"; }
+};
+
+struct TimeoutTable {
+    // Index 0..7 = 1200..115200 baud, index 8 = any other speed (the DF keys).
+    std::uint16_t RTTM[9] = {192, 96, 96, 48, 48, 48, 48, 48, 192};
+    std::uint16_t RIT[9] = {192, 96, 96, 48, 48, 48, 48, 48, 192};
+};
+
+// Parses a Settings text ("115200,O,8,1") into the speed index and parity code.
+void parseSettingsText(const std::string& text, std::uint16_t& speedIndex, std::uint16_t& parity);
+// Composes the text written at exit ("9600,E,8,2").
+std::string composeSettingsText(std::uint16_t speedIndex, std::uint16_t parity);
+// Baud rate of a speed index (19200 for any index the table does not know).
+std::uint32_t baudOfSpeedIndex(std::uint16_t speedIndex);
+
+// Reads dev.dat in workDir (creating it with the reader's values when missing), corrects
+// and writes every key back. Never fails: unreadable values give defaults.
+LinkSettings readLinkSettings(const std::filesystem::path& workDir);
+// Reads to.dat the same way.
+TimeoutTable readTimeoutTable(const std::filesystem::path& workDir);
+// The exit writer; false (with the reason) when dev.dat cannot be written.
+bool writeLinkSettings(const LinkSettings& settings, std::string* error = nullptr);
+
+// The link status line: "COM1, 19200 , без паритета ".
+std::string linkStatusText(const LinkSettings& settings);
+
+} // namespace flowcfg

@@ -1,0 +1,35 @@
+#pragma once
+// The transaction engine: the only code that puts bytes on the line. Three blocking
+// request/answer transactions, each with the repeat rule of dev.dat (Reask_val attempts,
+// repeats for the bits of read_hold_reg_err_msk, 1000 ms before a repeat), the per-speed
+// timeouts of to.dat plus TimeGapPrg, and the COM.txt exchange log when UseLogFile is 1.
+
+#include "link/ExchangeStatus.h"
+#include "link/LinkContext.h"
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+namespace flowcfg {
+
+class ModbusMaster {
+public:
+    explicit ModbusMaster(LinkContext& ctx) : ctx_(ctx) {}
+
+    // FC3: count registers from start into values (values.size() >= count). Values are
+    // stored after every attempt that got past the address-255 rule, also a failed one
+    // (bytes that did not arrive read as 0).
+    ExchangeResult readHoldingRegisters(std::uint16_t start, std::uint8_t count,
+                                        std::span<std::uint16_t> values);
+    // FC16: values.size() registers from start; description goes to the exchange log only.
+    ExchangeResult writeMultipleRegisters(std::uint16_t start, std::span<const std::uint16_t> values,
+                                          std::string_view description);
+    // FC 0x19: one 1024-byte archive block (answer bytes 4..1027).
+    ExchangeResult readArchiveBlock(std::uint32_t blockAddress, std::span<std::uint8_t, 1024> block);
+
+private:
+    LinkContext& ctx_;
+};
+
+} // namespace flowcfg

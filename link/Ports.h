@@ -1,0 +1,33 @@
+#pragma once
+// Finding and opening the serial port. Port numbers stay integers (COMn); on POSIX a number
+// maps to a device: an entry COMn=/path in section PORTS of dev.dat wins, otherwise COM1-32
+// are /dev/ttyS0-31, COM33-48 /dev/ttyUSB0-15, COM49-63 /dev/ttyACM0-14.
+
+#include "link/LinkContext.h"
+
+#include <cstdint>
+#include <string>
+
+namespace flowcfg {
+
+std::string devicePathForPort(const LinkSettings& settings, std::uint16_t portNumber);
+
+// Probes COM1..COM63 (exclusive open, closed again at once); fills ctx.foundPorts in
+// ascending order and returns the count.
+std::size_t enumeratePorts(LinkContext& ctx);
+
+// The single open operation: closes the previous port, opens the device, sets the line
+// (speed index table, parity, stop bits, data bits), flow control off, the open-time
+// timeouts, purges and sets the queue sizes. With reportFailure an error box "Невозможно
+// открыть последовательный порт" (second line: the reason) is shown on failure.
+bool openPort(LinkContext& ctx, std::uint16_t portNumber, std::uint16_t speedIndex,
+              std::uint8_t dataBits, std::uint16_t parity, std::uint8_t stopBits,
+              std::uint32_t readTotalConstantMs, bool reportFailure);
+// openPort with the current link settings (Number, speed, 8, parity, 1, TimeOut).
+bool openPort(LinkContext& ctx, bool reportFailure = true);
+void closePort(LinkContext& ctx);
+
+// The reason of a failed open, in words an engineer can act on.
+std::string openErrorText(OpenError error, const std::string& path);
+
+} // namespace flowcfg

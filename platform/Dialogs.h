@@ -1,0 +1,28 @@
+#pragma once
+// Message boxes, Yes/No questions and file choosers. The Qt implementation shows real
+// dialogs, the console one prints (cli), the scripted one records and answers from a script
+// (tests).
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace flowcfg {
+
+enum class DialogIcon : std::uint8_t { Information, Warning, Exclamation, Error };
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    // Modal box with an OK button.
+    virtual void message(const std::string& caption, const std::string& text, DialogIcon icon) = 0;
+    // Modal Yes/No question; true for Yes.
+    virtual bool askYesNo(const std::string& caption, const std::string& text,
+                          DialogIcon icon) = 0;
+    // File choosers with the filter "Файл настроек прибора|*.prf|Все файлы|*.*"; nullopt when
+    // cancelled. The save chooser applies the ".prf" rule itself.
+    virtual std::optional<std::string> chooseOpenFile() = 0;
+    virtual std::optional<std::string> chooseSaveFile() = 0;
+};
+
+} // namespace flowcfg

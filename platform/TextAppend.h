@@ -1,0 +1,14 @@
+#pragma once
+// Text files opened for appending, written and closed per record, so a crash loses at most
+// the record being written.
+
+#include <filesystem>
+#include <string_view>
+
+namespace flowcfg {
+
+// Appends text to the file (created if missing). Returns false when the file cannot be
+// opened or written; nothing else happens then.
+bool appendText(const std::filesystem::path& file, std::string_view text);
+
+} // namespace flowcfg
