@@ -3,6 +3,7 @@
 // test, or the CLI) owns and hands to operations: the open port, the settings files in
 // memory, the found-port table, the event pump, the clock and the dialogs.
 
+#include "link/ExchangeStatus.h"
 #include "link/LinkSettings.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
@@ -42,6 +43,11 @@ struct LinkContext {
     std::string lastWriteDescription;
     // Depth of the operations that exchange with the meter now (see OperationGuard).
     int exchanging = 0;
+
+    // The device status word (0x012C) as last read successfully: bit 15 set means the
+    // meter's write protection is on. And the result of the last read of it, success or not.
+    std::uint16_t writeProtectionWord = 0;
+    ExchangeResult lastStatusRead;
 };
 
 // Marks an operation that exchanges with the meter. Only one can hold the link: a second

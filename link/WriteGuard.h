@@ -1,0 +1,116 @@
+#pragma once
+// The guard around every configuration write and the shapes of the screen operations.
+//
+// A write to the meter's configuration runs the same sequence on every page: reopen the
+// port, take the page into the image, on pages that check it read the write-protection bit
+// and warn, ask for confirmation, lift the parameter locks (USERLOCK, CLBLOCK), send the
+// groups with their pauses, set the locks again and report. A page describes its operation
+// as a WriteOperation (steps, texts, hooks) and hands it to runWriteOperation; reading pages
+// do the same with a ReadOperation. Steps are callables, so the register groups of the
+// model (model/GroupSteps.h) and raw register writes mix freely.
+//
+// Every step counts as failed when its exchange result carries an error bit or an exception
+// code; an answer that arrived intact after a repeat (status exactly 0x8000) is a success.
+
+#include "link/ExchangeStatus.h"
+#include "link/LinkContext.h"
+#include "link/Outcome.h"
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace flowcfg {
+
+namespace reg {
+inline constexpr std::uint16_t DeviceStatus = 0x012C;   // bit 15: write protection on
+inline constexpr std::uint16_t ParameterLocks = 0x04FE; // USERLOCK, CLBLOCK
+inline constexpr std::uint16_t Restart = 0x0419;
+inline constexpr std::uint16_t Blink = 0x0416;
+} // namespace reg
+
+inline constexpr std::uint16_t kWriteProtectionBit = 0x8000;
+inline constexpr std::string_view kWarningCaption = "Предупреждение";
+inline constexpr std::string_view kWriteProtectionWarning = "В приборе включена защита от записи.";
+inline constexpr std::string_view kRestartQuestion =
+    "Работа программы прибора будет перезапущена?.";
+
+// FC3 of the device status word. On success stores the word as ctx.writeProtectionWord; the
+// result always goes to ctx.lastStatusRead (the measurement screen shows it).
+ExchangeResult readWriteProtection(LinkContext& ctx);
+// Bit 15 of the status word as last read successfully.
+bool writeProtectionOn(const LinkContext& ctx);
+
+// 400 ms, then 1 to USERLOCK and CLBLOCK; on success 100 ms and a clean result.
+ExchangeResult unlockParameters(LinkContext& ctx);
+// 400 ms, then 0 to USERLOCK and CLBLOCK; on success 100 ms and a clean result.
+ExchangeResult lockParameters(LinkContext& ctx);
+// 1 to the restart register, logged with the description of the previous write.
+ExchangeResult restartDevice(LinkContext& ctx);
+
+// One transaction of an operation with the pauses around it: pauseBeforeMs always before it,
+// pauseAfterMs only after a success.
+struct OperationStep {
+    std::function<ExchangeResult(LinkContext&)> exchange;
+    std::uint32_t pauseBeforeMs = 0;
+    std::uint32_t pauseAfterMs = 0;
+};
+using WriteStep = OperationStep;
+using ReadStep = OperationStep;
+
+// FC16 of fixed words, for command registers and writes that are not an image group.
+OperationStep rawWriteStep(std::uint16_t start, std::vector<std::uint16_t> values,
+                           std::string description, std::uint32_t pauseAfterMs = 0,
+                           std::uint32_t pauseBeforeMs = 0);
+
+struct WriteOperation {
+    bool checksProtection = false;
+    std::string confirmation{kConfigurationOverwrite}; // empty: no question
+    std::string success;                               // text of the success box
+    // Copies the page into the image with validation; false (ParseFailed) ends the operation
+    // with nothing written (the take shows its own message). Null: nothing to take.
+    std::function<bool()> take;
+    std::vector<WriteStep> steps;
+    bool lockAfter = true; // set USERLOCK/CLBLOCK again after the steps
+};
+
+struct ReadOperation {
+    std::vector<ReadStep> steps;
+    std::string success;        // text of the success box; empty: no box
+    std::function<void()> show; // copies the image to the page after all steps succeeded
+};
+
+enum class OperationEnd : std::uint8_t {
+    Succeeded,
+    Busy,          // another operation holds the link: nothing was done
+    PortFailed,    // the port did not open (openPort showed why)
+    InputRejected, // the take reported a bad field
+    Declined,      // No to the protection warning or the confirmation
+    Failed,        // an exchange failed: `failure` says how, showOutcome has explained it
+};
+
+struct OperationOutcome {
+    OperationEnd end = OperationEnd::Succeeded;
+    ExchangeResult failure;    // the failing step's result when end is Failed
+    bool leftUnlocked = false; // the failure came after the locks were lifted
+    bool operator==(const OperationOutcome&) const = default;
+};
+
+// Runs the steps in order, each with its pauses, stopping at the first failing one. Returns
+// the failing result or a clean one. The building block of both operations below; whole-
+// configuration operations use it to chain the groups of several pages.
+ExchangeResult runSteps(LinkContext& ctx, std::span<const OperationStep> steps);
+
+// The standard write sequence. Holds the operation guard for its whole length; returns Busy
+// at once when another operation is exchanging.
+OperationOutcome runWriteOperation(LinkContext& ctx, const WriteOperation& op);
+// The short read form: reopen the port, run the steps, then show and the success box, or the
+// failure box.
+OperationOutcome runReadOperation(LinkContext& ctx, const ReadOperation& op);
+// "ПЕРЕЗАГРУЗКА ПРИБОРА": reopen, confirm, unlock, restart; the locks are not set again.
+OperationOutcome runRestart(LinkContext& ctx);
+
+} // namespace flowcfg
