@@ -1,0 +1,60 @@
+#pragma once
+// The serial port on POSIX: a tty (or, in tests, a pty slave) driven through termios and
+// poll(). Timeouts keep their serial-driver meaning: a read returns when the asked count has
+// arrived, when the gap after a received byte exceeds readInterval, or when
+// readTotalMultiplier * asked + readTotalConstant has passed since the read began. With no
+// interval and no total limit a read returns at once with what is already queued.
+//
+// Opening is exclusive: TIOCEXCL keeps other non-root openers out, and an flock() (the lock
+// pyserial and similar tools honour) keeps out a second opener even when it runs as root.
+
+#include "platform/SerialPort.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace flowcfg {
+
+class PosixSerialPort final : public SerialPort {
+public:
+    // Takes ownership of an open tty descriptor; -1 gives a port on which every operation
+    // quietly does nothing (reads and writes return 0).
+    explicit PosixSerialPort(int fd);
+    ~PosixSerialPort() override;
+    PosixSerialPort(const PosixSerialPort&) = delete;
+    PosixSerialPort& operator=(const PosixSerialPort&) = delete;
+
+    void setLine(const LineSettings& line) override;
+    void setTimeouts(const SerialTimeouts& timeouts) override;
+    void setQueueSizes(std::size_t input, std::size_t output) override;
+    void purge() override;
+    std::size_t write(std::span<const std::uint8_t> bytes) override;
+    std::size_t read(std::span<std::uint8_t> buffer) override;
+    LineErrors fetchLineErrors() override;
+    void setRts(bool on) override;
+    void setDtr(bool on) override;
+
+private:
+    struct ErrorCounts {
+        std::uint32_t parity = 0, framing = 0, overrun = 0;
+    };
+    bool readErrorCounts(ErrorCounts& out) const;
+    void setModemLine(int bit, bool on);
+
+    int fd_ = -1;
+    SerialTimeouts timeouts_;
+    std::size_t inputQueue_ = 0;
+    std::size_t outputQueue_ = 0;
+    ErrorCounts lastCounts_;
+};
+
+// Opens device paths such as /dev/ttyUSB0: read/write, no controlling terminal, exclusive.
+// A path that exists but is not a terminal is refused (OpenError::Other).
+class PosixSerialDevices final : public SerialDevices {
+public:
+    OpenResult open(const std::string& path) override;
+};
+
+} // namespace flowcfg
