@@ -1,0 +1,152 @@
+#include "measure/MeasurePanel.h"
+
+#include "link/ModbusMaster.h"
+#include "link/Outcome.h"
+#include "link/Ports.h"
+#include "link/WriteGuard.h"
+
+#include <array>
+
+namespace flowcfg {
+
+MeasurePanel::MeasurePanel(LinkContext& ctx, DeviceImage& image, MeasureLogSettings log)
+    : ctx_(ctx), image_(image), log_(std::move(log)) {
+    refreshOutputsLamp();
+}
+
+void MeasurePanel::setCyclic(bool on) {
+    cyclicMain_ = on;
+    screen_.cyclic = on;
+}
+
+void MeasurePanel::refreshOutputsLamp() {
+    screen_.readOutputsLamp = outputsReadEnabled() ? ScreenColour::Green : ScreenColour::ButtonFace;
+}
+
+void MeasurePanel::appendLog() {
+    // A log that cannot be opened loses its line; the reading goes on.
+    (void)appendMainLog(log_, logRecord_, ctx_.clock.now());
+}
+
+void MeasurePanel::countExchange(ExchangeResult measured) {
+    ++counters_.cycles;
+    if (!measured.clean())
+        ++counters_.exchangeErrors;
+    if (measured.status & status::Repeated)
+        ++counters_.retries;
+    showCounters(screen_, counters_);
+}
+
+void MeasurePanel::readSecondaryGroups(bool showPrimary) {
+    ModbusMaster master(ctx_);
+    const ExchangeResult primary = readPrimaryFlow(master, values_);
+    if (showPrimary)
+        showPrimaryFlow(screen_, values_.primary, primary.clean());
+    if (outputsReadEnabled()) {
+        if (readOutputs(master, values_).clean())
+            showOutputs(screen_, values_.outputs);
+    }
+}
+
+TickResult MeasurePanel::tick(bool measurementPageShown) {
+    if (!measurementPageShown)
+        setCyclic(false);
+    if (!cyclicMain_)
+        return TickResult::Idle;
+    const OperationGuard guard(ctx_);
+    if (!guard)
+        return TickResult::Busy;
+
+    ModbusMaster master(ctx_);
+    const ExchangeResult measured = readMeasuredBlock(master, values_);
+    const bool clean = measured.clean();
+    if (clean) {
+        // The status line keeps the state showMeasured paints (white, light green, yellow).
+        showMeasured(screen_, values_.measured);
+        logRecord_ = mainLogRecordOf(values_.measured);
+    } else {
+        // A success after repeats has updated the block; it is drawn at the next clean read.
+        showExchangeError(screen_);
+    }
+    readSecondaryGroups(clean);
+    countExchange(measured);
+    appendLog();
+    return TickResult::Polled;
+}
+
+void MeasurePanel::readOnce() {
+    const OperationGuard guard(ctx_);
+    if (!guard)
+        return;
+    setCyclic(false);
+    if (!openPort(ctx_))
+        return;
+    ModbusMaster master(ctx_);
+    const ExchangeResult measured = readMeasuredBlock(master, values_);
+    showMeasured(screen_, values_.measured);
+    if (!measured.clean()) {
+        showExchangeError(screen_);
+        showOutcome(ctx_.dialogs, measured);
+        return;
+    }
+    logRecord_ = mainLogRecordOf(values_.measured);
+    appendLog();
+    readSecondaryGroups(true);
+    showSuccess(ctx_.dialogs, kMeasuredReadText);
+}
+
+void MeasurePanel::startCyclic() {
+    const OperationGuard guard(ctx_);
+    if (!guard)
+        return;
+    if (!openPort(ctx_))
+        return;
+    setCyclic(true);
+    screen_.focus = MeasureFocus::StopButton;
+}
+
+void MeasurePanel::stopCyclic() {
+    setCyclic(false);
+    screen_.focus = MeasureFocus::ReadButton;
+}
+
+void MeasurePanel::resetErrorCount() {
+    if (!confirm(ctx_.dialogs, kResetErrorsQuestion))
+        return;
+    counters_.cycles = 0;
+    counters_.exchangeErrors = 0;
+    counters_.retries = 0;
+    showCounters(screen_, counters_);
+}
+
+void MeasurePanel::resetVolume() {
+    const OperationGuard guard(ctx_);
+    if (!guard)
+        return;
+    if (!openPort(ctx_))
+        return;
+    if (!confirm(ctx_.dialogs, kResetVolumeQuestion))
+        return;
+    ModbusMaster master(ctx_);
+    constexpr std::array<std::uint16_t, 2> ones{1, 1};
+    ExchangeResult result =
+        master.writeMultipleRegisters(reg::ParameterLocks, ones, " разблокируем запись ");
+    if (result.transportOk())
+        result = master.writeMultipleRegisters(reg::VolumeReset, ones,
+                                               "IZM_FLOW_V_SUM_CLR = 1  сбросим накопленный объем");
+    if (!result.transportOk())
+        showOutcome(ctx_.dialogs, result);
+}
+
+void MeasurePanel::toggleOutputsRead() {
+    image_.izm_i_f_diskr.use = outputsReadEnabled() ? 0 : 1;
+    refreshOutputsLamp();
+}
+
+void MeasurePanel::pageChanged(bool measurementPageShown) {
+    setCyclic(false);
+    if (measurementPageShown)
+        screen_.focus = MeasureFocus::ReadButton;
+}
+
+} // namespace flowcfg

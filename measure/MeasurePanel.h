@@ -1,0 +1,96 @@
+#pragma once
+// The operations of the "ИЗМЕРЕНИЕ" page and its cyclic poll. The shell calls tick() from
+// a 1000 ms timer (disabled on entry, re-armed at 1000 ms after the call, whatever it
+// returns) and the other members from the page's buttons, then renders screen().
+//
+// Operations that exchange take the link's OperationGuard and do nothing when another
+// operation holds it (a click or a tick handled while a transaction waits); a tick then
+// just returns and the shell re-arms. The stop button always works.
+
+#include "link/LinkContext.h"
+#include "measure/MeasureDisplay.h"
+#include "measure/MeasureLog.h"
+#include "measure/MeasureScreen.h"
+#include "measure/MeasuredValues.h"
+#include "model/DeviceImage.h"
+
+#include <cstdint>
+#include <string_view>
+
+namespace flowcfg {
+
+inline constexpr std::string_view kMeasuredReadText = "Прочитано измеренное значение.";
+inline constexpr std::string_view kResetErrorsQuestion = "Сбросить число ошибок?";
+inline constexpr std::string_view kResetVolumeQuestion = "Накопленный объем будет сброшен.";
+
+namespace reg {
+inline constexpr std::uint16_t VolumeReset = 0x1102; // IZM_FLOW_V_SUM_CLR
+} // namespace reg
+
+// What a tick did.
+enum class TickResult : std::uint8_t {
+    Idle,   // the poll is off (or was just stopped because another page is shown)
+    Busy,   // another operation holds the link: skipped
+    Polled, // the reads were made
+};
+
+class MeasurePanel {
+public:
+    // image.izm_i_f_diskr.use is the "read the outputs with every measurement" switch.
+    MeasurePanel(LinkContext& ctx, DeviceImage& image, MeasureLogSettings log = {});
+
+    const MeasureScreen& screen() const { return screen_; }
+    MeasureScreen& screen() { return screen_; }
+    const MeasuredValues& values() const { return values_; }
+    const PollCounters& counters() const { return counters_; }
+    bool cyclic() const { return cyclicMain_; }
+    bool outputsReadEnabled() const { return image_.izm_i_f_diskr.use != 0; }
+
+    // The log switch and file (profile section IZM); may change while running.
+    void setLogSettings(MeasureLogSettings log) { log_ = std::move(log); }
+    const MeasureLogSettings& logSettings() const { return log_; }
+    // The values of the last clean measured-block read, as the log writes them.
+    const MainLogRecord& logRecord() const { return logRecord_; }
+
+    // One tick of the main poll. measurementPageShown: the main page set shows its first
+    // page; when it does not, the poll is switched off.
+    TickResult tick(bool measurementPageShown);
+
+    // "Прочитать": one read of everything with a result box.
+    void readOnce();
+    // "Циклическое чтение": opens the port and switches the poll on.
+    void startCyclic();
+    // "Остановить чтение".
+    void stopCyclic();
+    // "Сброс числа ошибок": after the question, zeroes cycles, errors and retries.
+    void resetErrorCount();
+    // "Сброс накопленного объема": unlock, then 1, 1 to the volume reset register.
+    void resetVolume();
+    // The "ЧИТАТЬ" lamp: switches the outputs read with every measurement.
+    void toggleOutputsRead();
+    // Any page change of the main page set stops the poll; coming to this page moves the
+    // focus to "Прочитать".
+    void pageChanged(bool measurementPageShown);
+    // Other operations that exchange stop the poll first (link checks, sensor reads).
+    void stopPolling() { setCyclic(false); }
+
+    // Repaints the lamp from the image (after a profile was loaded).
+    void refreshOutputsLamp();
+
+private:
+    void setCyclic(bool on);
+    void appendLog();
+    void countExchange(ExchangeResult measured);
+    void readSecondaryGroups(bool showPrimary);
+
+    LinkContext& ctx_;
+    DeviceImage& image_;
+    MeasureLogSettings log_;
+    MeasureScreen screen_;
+    MeasuredValues values_;
+    PollCounters counters_;
+    MainLogRecord logRecord_;
+    bool cyclicMain_ = false;
+};
+
+} // namespace flowcfg
