@@ -11,22 +11,22 @@ namespace flowcfg {
 
 struct LinkSettings {
     // COM_SETTINGS
-    std::uint16_t Number = 1;              // COM port number
-    std::string Settings = "19200,N,8,1";  // only speed and parity are taken from it
+    std::uint16_t Number = 1;             // COM port number
+    std::string Settings = "19200,N,8,1"; // only speed and parity are taken from it
     std::uint16_t DELY = 0;
     // DEVICE
     std::uint16_t NetAdrr = 1;
     // SETTINGS
-    std::uint16_t TimeOut = 2000;          // read total constant, ms
+    std::uint16_t TimeOut = 2000; // read total constant, ms
     std::uint16_t TimeGapDev = 0;
-    std::uint16_t TimeGapPrg = 0;          // added to every read timeout
-    std::uint16_t Reask_val = 2;           // attempts per transaction
+    std::uint16_t TimeGapPrg = 0; // added to every read timeout
+    std::uint16_t Reask_val = 2;  // attempts per transaction
     std::uint16_t read_hold_reg_err_msk = 127;
     // LOG
     std::uint16_t UseLogFile = 1;
     // Derived from Settings, changed by the selectors.
-    std::uint16_t speedIndex = 7;          // 3..10 = 1200..115200
-    std::uint16_t parity = 0;              // 0 none, 1 odd, 2 even
+    std::uint16_t speedIndex = 7; // 3..10 = 1200..115200
+    std::uint16_t parity = 0;     // 0 none, 1 odd, 2 even
     // Section PORTS: COMn=/dev/... overrides the default device of a port number.
     std::map<std::uint16_t, std::string> portPaths;
     // The working directory (where COM.txt goes).
@@ -45,6 +45,8 @@ struct TimeoutTable {
 void parseSettingsText(const std::string& text, std::uint16_t& speedIndex, std::uint16_t& parity);
 // Composes the text written at exit ("9600,E,8,2").
 std::string composeSettingsText(std::uint16_t speedIndex, std::uint16_t parity);
+// Slot of TimeoutTable for a speed index: 0..7 for 3..10, 8 (the DF keys) for any other.
+std::size_t timeoutSlot(std::uint16_t speedIndex);
 // Baud rate of a speed index (19200 for any index the table does not know).
 std::uint32_t baudOfSpeedIndex(std::uint16_t speedIndex);
 

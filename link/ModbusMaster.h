@@ -13,20 +13,28 @@
 
 namespace flowcfg {
 
+// Most registers one FC16 request carries (2N+9 bytes in a 256-byte frame).
+inline constexpr std::size_t kMaxWriteRegisters = 123;
+// Most registers one FC3 request asks for (2N+7 bytes in a 256-byte frame).
+inline constexpr std::size_t kMaxReadRegisters = 124;
+
 class ModbusMaster {
 public:
     explicit ModbusMaster(LinkContext& ctx) : ctx_(ctx) {}
 
     // FC3: count registers from start into values (values.size() >= count). Values are
     // stored after every attempt that got past the address-255 rule, also a failed one
-    // (bytes that did not arrive read as 0).
+    // (bytes that did not arrive read as 0). values shorter than count: std::invalid_argument.
     ExchangeResult readHoldingRegisters(std::uint16_t start, std::uint8_t count,
                                         std::span<std::uint16_t> values);
-    // FC16: values.size() registers from start; description goes to the exchange log only.
-    ExchangeResult writeMultipleRegisters(std::uint16_t start, std::span<const std::uint16_t> values,
+    // FC16: values.size() registers from start (at most kMaxWriteRegisters, else
+    // std::invalid_argument); description goes to the exchange log only.
+    ExchangeResult writeMultipleRegisters(std::uint16_t start,
+                                          std::span<const std::uint16_t> values,
                                           std::string_view description);
     // FC 0x19: one 1024-byte archive block (answer bytes 4..1027).
-    ExchangeResult readArchiveBlock(std::uint32_t blockAddress, std::span<std::uint8_t, 1024> block);
+    ExchangeResult readArchiveBlock(std::uint32_t blockAddress,
+                                    std::span<std::uint8_t, 1024> block);
 
 private:
     LinkContext& ctx_;

@@ -1,0 +1,162 @@
+#include "link/ExchangeLog.h"
+
+#include "link/LinkSettings.h"
+#include "platform/TextAppend.h"
+
+#include <charconv>
+
+namespace flowcfg {
+
+namespace {
+
+constexpr std::string_view kRule = "\r\n____________________________\r\n";
+
+// Unsigned decimal, zero-padded to at least `width` digits.
+void appendPadded(std::string& out, unsigned value, int width) {
+    char buf[16];
+    const auto res = std::to_chars(buf, buf + sizeof buf, value);
+    for (auto len = res.ptr - buf; len < width; ++len)
+        out += '0';
+    out.append(buf, res.ptr);
+}
+
+void appendHex(std::string& out, unsigned value) {
+    char buf[16];
+    const auto res = std::to_chars(buf, buf + sizeof buf, value, 16);
+    out.append(buf, res.ptr);
+}
+
+// "dd mm yyyy hh-mm-ss.mmm \r\n", with ':' instead of '-' for the FC16 answer.
+void appendTimeStamp(std::string& out, const LocalTime& t, char timeSeparator) {
+    appendPadded(out, static_cast<unsigned>(t.day), 2);
+    out += ' ';
+    appendPadded(out, static_cast<unsigned>(t.month), 2);
+    out += ' ';
+    appendPadded(out, static_cast<unsigned>(t.year), 2);
+    out += ' ';
+    appendPadded(out, static_cast<unsigned>(t.hour), 2);
+    out += timeSeparator;
+    appendPadded(out, static_cast<unsigned>(t.minute), 2);
+    out += timeSeparator;
+    appendPadded(out, static_cast<unsigned>(t.second), 2);
+    out += '.';
+    appendPadded(out, static_cast<unsigned>(t.millisecond), 3);
+    out += " \r\n";
+}
+
+void appendAttempt(std::string& out, unsigned attempt) {
+    out += "Attempt:";
+    appendPadded(out, attempt, 1);
+    if (attempt != 0)
+        out += "                                        *************";
+    out += "\r\n";
+}
+
+void appendBytes(std::string& out, std::span<const std::uint8_t> bytes) {
+    static constexpr char digits[] = "0123456789abcdef";
+    for (const std::uint8_t b : bytes) {
+        out += ' ';
+        out += digits[b >> 4];
+        out += digits[b & 0x0F];
+    }
+}
+
+} // namespace
+
+ExchangeLog::ExchangeLog(const LinkSettings& settings, const Clock& clock)
+    : ExchangeLog(settings.UseLogFile == 1, settings.logPath(), clock) {}
+
+ExchangeLog::ExchangeLog(bool enabled, std::filesystem::path file, const Clock& clock)
+    : enabled_(enabled), file_(std::move(file)), clock_(clock) {}
+
+void ExchangeLog::append(const std::string& record) const {
+    if (enabled_)
+        appendText(file_, record); // a log that cannot be written loses only this record
+}
+
+void ExchangeLog::readRequest(std::span<const std::uint8_t> request, unsigned attempt) const {
+    if (!enabled_)
+        return;
+    std::string r{kRule};
+    appendTimeStamp(r, clock_.now(), '-');
+    appendAttempt(r, attempt);
+    r += "Send:\r\n";
+    appendBytes(r, request);
+    append(r);
+}
+
+void ExchangeLog::readAnswer(std::span<const std::uint8_t> answer) const {
+    if (!enabled_)
+        return;
+    std::string r = "\r\n";
+    appendTimeStamp(r, clock_.now(), '-');
+    r += "Answ:\r\n";
+    appendBytes(r, answer);
+    append(r);
+}
+
+void ExchangeLog::writeRequest(std::span<const std::uint8_t> request,
+                               std::string_view description) const {
+    if (!enabled_)
+        return;
+    std::string r{kRule};
+    appendTimeStamp(r, clock_.now(), '-');
+    r += description;
+    r += "\r\n\r\nSend:\r\n";
+    appendBytes(r, request);
+    append(r);
+}
+
+void ExchangeLog::writeAnswer(std::span<const std::uint8_t> answer, unsigned attempt) const {
+    if (!enabled_)
+        return;
+    std::string r = "\r\n\r\n";
+    appendTimeStamp(r, clock_.now(), ':');
+    appendAttempt(r, attempt);
+    r += "Answ:\r\n";
+    appendBytes(r, answer);
+    append(r);
+}
+
+void ExchangeLog::writeFailure(ExchangeResult result) const {
+    if (!enabled_)
+        return;
+    std::string r = "\r\nout=";
+    appendHex(r, result.status);
+    r += "\r\n";
+    for (const ExchangeStatus bit : kLoggedStatusBits) {
+        if (result.status & bit) {
+            r += exchangeStatusBitText(bit);
+            r += "\r\n";
+        }
+    }
+    if (result.status & status::Exception) {
+        r += "modbus_err=";
+        appendHex(r, result.exceptionCode);
+        r += "\r\n";
+    }
+    append(r);
+}
+
+std::string_view exchangeStatusBitText(ExchangeStatus bit) {
+    switch (bit) {
+    case status::LineError:
+        return "ошибка паритета";
+    case status::WrongLength:
+        return "принято не сколько ожидалось";
+    case status::OtherAddress:
+        return "в ответе другой адрес";
+    case status::NotFunction:
+        return "в ответе не номер команды";
+    case status::Exception:
+        return "прибор отвечает с ошибкой modbus_err";
+    case status::CrcMismatch:
+        return "не сошлась контрольная сумма";
+    case status::NothingReceived:
+        return "совсем ничего не пришло";
+    default:
+        return {};
+    }
+}
+
+} // namespace flowcfg

@@ -1,0 +1,59 @@
+#pragma once
+// COM.txt, the optional trace of every Modbus exchange: each request and each answer is
+// appended with a local time stamp and its bytes in hexadecimal; failed writes also get the
+// list of what went wrong. Every record opens the file for appending, writes and closes it;
+// a file that cannot be opened loses only that record and never affects the exchange.
+//
+// Records (the texts carry their own CR LF):
+//   FC3/FC25 request: rule, time "dd mm yyyy hh-mm-ss.mmm ", attempt line, "Send:", bytes
+//   FC3/FC25 answer:  blank line, time, "Answ:", bytes
+//   FC16 request:     rule, time, description, "Send:", bytes
+//   FC16 answer:      blank lines, time "dd mm yyyy hh:mm:ss.mmm ", attempt line, "Answ:", bytes
+//   FC16 failure:     "out=<status hex>", one line per set bit, "modbus_err=<code hex>"
+// Bytes are " %02x" each, with no line break after the last.
+
+#include "link/ExchangeStatus.h"
+#include "platform/Clock.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace flowcfg {
+
+struct LinkSettings;
+
+class ExchangeLog {
+public:
+    // On when UseLogFile is 1; the file is settings.logPath().
+    ExchangeLog(const LinkSettings& settings, const Clock& clock);
+    ExchangeLog(bool enabled, std::filesystem::path file, const Clock& clock);
+
+    bool enabled() const { return enabled_; }
+
+    void readRequest(std::span<const std::uint8_t> request, unsigned attempt) const;
+    void readAnswer(std::span<const std::uint8_t> answer) const;
+    void writeRequest(std::span<const std::uint8_t> request, std::string_view description) const;
+    void writeAnswer(std::span<const std::uint8_t> answer, unsigned attempt) const;
+    void writeFailure(ExchangeResult result) const;
+
+private:
+    void append(const std::string& record) const;
+
+    bool enabled_;
+    std::filesystem::path file_;
+    const Clock& clock_;
+};
+
+// The Russian line of one status bit as the failure record writes it (without CR LF); empty
+// for bits that have none.
+std::string_view exchangeStatusBitText(ExchangeStatus bit);
+
+// The bits of the failure record, in the order it lists them.
+inline constexpr ExchangeStatus kLoggedStatusBits[] = {
+    status::LineError, status::WrongLength, status::OtherAddress,   status::NotFunction,
+    status::Exception, status::CrcMismatch, status::NothingReceived};
+
+} // namespace flowcfg
