@@ -1,0 +1,71 @@
+#include "app/QtDialogs.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <filesystem>
+#include <system_error>
+
+namespace flowcfg {
+
+namespace {
+
+QMessageBox::Icon qtIcon(DialogIcon icon) {
+    switch (icon) {
+    case DialogIcon::Information:
+        return QMessageBox::Information;
+    case DialogIcon::Warning:
+    case DialogIcon::Exclamation:
+        return QMessageBox::Warning;
+    case DialogIcon::Error:
+        return QMessageBox::Critical;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QString qs(const std::string& s) {
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
+
+} // namespace
+
+void QtDialogs::message(const std::string& caption, const std::string& text, DialogIcon icon) {
+    QMessageBox box(qtIcon(icon), qs(caption), qs(text), QMessageBox::Ok, parent_);
+    box.exec();
+}
+
+bool QtDialogs::askYesNo(const std::string& caption, const std::string& text, DialogIcon icon) {
+    QMessageBox box(qtIcon(icon), qs(caption), qs(text), QMessageBox::Yes | QMessageBox::No,
+                    parent_);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+std::optional<std::string> QtDialogs::chooseOpenFile() {
+    const QString name = QFileDialog::getOpenFileName(parent_, QString(), QString(),
+                                                      QString::fromUtf8(kProfileFilter));
+    if (name.isEmpty())
+        return std::nullopt;
+    return name.toStdString();
+}
+
+std::optional<std::string> QtDialogs::chooseSaveFile() {
+    const QString filter = QString::fromUtf8(kProfileFilter);
+    const QString first = filter.section(QStringLiteral(";;"), 0, 0);
+    QString selected = first;
+    // The native dialog would add its own suffix; the rule below is the only one applied.
+    const QString name = QFileDialog::getSaveFileName(parent_, QString(), QString(), filter,
+                                                      &selected, QFileDialog::DontUseNativeDialog);
+    if (name.isEmpty())
+        return std::nullopt;
+    return applyProfileExtensionRule(name.toStdString(), selected == first);
+}
+
+std::string applyProfileExtensionRule(const std::string& chosen, bool prfFilterSelected) {
+    std::error_code ec;
+    if (prfFilterSelected && !std::filesystem::exists(std::filesystem::path(chosen), ec))
+        return chosen + ".prf";
+    return chosen;
+}
+
+} // namespace flowcfg

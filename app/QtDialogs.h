@@ -1,0 +1,32 @@
+#pragma once
+// Message boxes, Yes/No questions and the profile file choosers as Qt dialogs.
+
+#include "platform/Dialogs.h"
+
+#include <QPointer>
+#include <QWidget>
+
+namespace flowcfg {
+
+class QtDialogs final : public Dialogs {
+public:
+    // The parent centres the boxes; it may be set once the main window exists.
+    void setParent(QWidget* parent) { parent_ = parent; }
+
+    void message(const std::string& caption, const std::string& text, DialogIcon icon) override;
+    bool askYesNo(const std::string& caption, const std::string& text, DialogIcon icon) override;
+    std::optional<std::string> chooseOpenFile() override;
+    std::optional<std::string> chooseSaveFile() override;
+
+private:
+    QPointer<QWidget> parent_;
+};
+
+// The filter of the profile choosers, in Qt's notation.
+inline constexpr const char* kProfileFilter = "Файл настроек прибора (*.prf);;Все файлы (*.*)";
+
+// The save chooser's rule: with the first filter selected and no file of that name, ".prf"
+// is appended ("abc" -> "abc.prf", an existing "abc" stays, a new "abc.prf" -> "abc.prf.prf").
+std::string applyProfileExtensionRule(const std::string& chosen, bool prfFilterSelected);
+
+} // namespace flowcfg
