@@ -11,8 +11,10 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace flowcfg {
@@ -47,17 +49,43 @@ public:
     // The file as it would be saved.
     std::string text() const;
 
+    // Called by save() after the temporary file is written and synced, before it replaces the
+    // target. Returning false abandons the save there (the temporary file is removed and the
+    // target is left as it was); tests use it to stand for a crash at that moment.
+    using BeforeReplaceHook = std::function<bool(const std::filesystem::path& temporary)>;
+    void setBeforeReplaceHook(BeforeReplaceHook hook) { beforeReplace_ = std::move(hook); }
+
 private:
     struct Line {
-        std::string raw;     // the line as read (without its end)
-        std::string section; // for section lines: the name
-        std::string key;     // for key lines: the key as written
-        std::string value;   // for key lines: the value as written
+        std::string raw; // the line as read (without its end), or as last written
+        // For key lines: raw[keyBegin, keyEnd) is the key as written, trimmed, and
+        // raw[valueBegin, end) the value, untrimmed.
+        std::uint32_t keyBegin = 0, keyEnd = 0, valueBegin = 0;
         enum class Kind : std::uint8_t { Other, Section, Key } kind = Kind::Other;
+        std::string_view key() const {
+            return std::string_view(raw).substr(keyBegin, keyEnd - keyBegin);
+        }
+        std::string_view value() const { return std::string_view(raw).substr(valueBegin); }
     };
+    // A section header and the lines up to the next one. The first entry of sections_ holds
+    // the lines before the first header and has no header line.
+    struct Section {
+        Line header;
+        std::vector<Line> body;
+        std::unordered_map<std::string, std::size_t> keys; // folded key -> first line in body
+        std::size_t afterLastKey = 0; // where a new key goes: after the last key line
+    };
+
+    const Line* findKey(std::string_view section, std::string_view key) const;
+    void parse(std::string_view bytes);
+    static void setKeyLine(Line& line, std::size_t keyLength);
+
     std::filesystem::path path_;
     bool existed_ = false;
-    std::vector<Line> lines_;
+    std::string eol_ = "\n";                                    // line end used when saving
+    std::vector<Section> sections_;                             // [0]: lines before any header
+    std::unordered_map<std::string, std::size_t> sectionIndex_; // folded name -> first section
+    BeforeReplaceHook beforeReplace_;
 };
 
 } // namespace flowcfg

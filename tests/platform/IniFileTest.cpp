@@ -1,0 +1,254 @@
+#include "platform/IniFile.h"
+
+#include "platform/TextEncoding.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace flowcfg::test {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class IniFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir_ = fs::temp_directory_path() /
+               ("flowcfg-ini-" + std::to_string(::getpid()) + "-" + info->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(dir_, ec);
+    }
+    fs::path file(const std::string& name) const { return dir_ / name; }
+    static void put(const fs::path& p, const std::string& bytes) {
+        std::ofstream(p, std::ios::binary) << bytes;
+    }
+    static std::string get(const fs::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        std::ostringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    IniFile loaded(const std::string& bytes) {
+        put(file("t.ini"), bytes);
+        IniFile ini(file("t.ini"));
+        EXPECT_TRUE(ini.load());
+        return ini;
+    }
+    std::size_t entries() const {
+        return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir_), {}));
+    }
+    fs::path dir_;
+};
+
+} // namespace
+
+TEST_F(IniFileTest, ReadsWithProfileStringSemantics) {
+    const IniFile ini = loaded("[Main]\r\n"
+                               "  Name =  value with spaces \t\r\n"
+                               "Count=42abc\r\n"
+                               "Neg= -17\r\n"
+                               "Plus=+5\r\n"
+                               "Word=abc\r\n"
+                               "Empty=\r\n"
+                               "Eq=a=b\r\n"
+                               "; comment=not a key\r\n"
+                               "no equals sign here\r\n");
+    EXPECT_EQ(ini.readString("main", "NAME", "d"), "value with spaces");
+    EXPECT_EQ(ini.readString("MAIN", "missing", "d"), "d");
+    EXPECT_EQ(ini.readString("Other", "Name", "d"), "d");
+    EXPECT_EQ(ini.readString("Main", "Empty", "d"), "");
+    EXPECT_EQ(ini.readString("Main", "Eq", "d"), "a=b");
+    EXPECT_FALSE(ini.hasKey("Main", "; comment"));
+    EXPECT_FALSE(ini.hasKey("Main", "no equals sign here"));
+    EXPECT_EQ(ini.readInt("Main", "Count", 7), 42);
+    EXPECT_EQ(ini.readInt("Main", "Neg", 7), -17);
+    EXPECT_EQ(ini.readInt("Main", "Plus", 7), 5);
+    EXPECT_EQ(ini.readInt("Main", "Word", 7), 7);
+    EXPECT_EQ(ini.readInt("Main", "Empty", 7), 7);
+    EXPECT_EQ(ini.readInt("Main", "Name", 7), 7);
+    EXPECT_EQ(ini.readInt("Main", "missing", 7), 7);
+    EXPECT_TRUE(ini.hasSection("mAiN"));
+    EXPECT_TRUE(ini.existed());
+}
+
+TEST_F(IniFileTest, DuplicatesFirstWinsForReadAndWrite) {
+    IniFile ini = loaded("[A]\nk=1\nK=2\n[a]\nk=3\nx=4\n");
+    EXPECT_EQ(ini.readInt("A", "k", 0), 1);
+    EXPECT_FALSE(ini.hasKey("A", "x")); // only the first [A] is looked at
+    ini.writeInt("a", "K", 9);
+    EXPECT_EQ(ini.text(), "[A]\nk=9\nK=2\n[a]\nk=3\nx=4\n");
+}
+
+TEST_F(IniFileTest, WritesInPlaceAndKeepsWhatItDoesNotKnow) {
+    IniFile ini = loaded("; header comment\r\n"
+                         "[One]\r\n"
+                         "a=1\r\n"
+                         "junk line\r\n"
+                         "b=2\r\n"
+                         "\r\n"
+                         "[Two]\r\n"
+                         "c=3\r\n");
+    ini.writeString("one", "A", "10");  // replaced in place, key spelling kept
+    ini.writeString("ONE", "new", "x"); // appended after the last key of its section
+    ini.writeInt("Three", "d", -4);     // section created at the end
+    ini.writeString("Three", "e", "line\nbreak");
+    EXPECT_EQ(ini.text(), "; header comment\r\n"
+                          "[One]\r\n"
+                          "a=10\r\n"
+                          "junk line\r\n"
+                          "b=2\r\n"
+                          "new=x\r\n"
+                          "\r\n"
+                          "[Two]\r\n"
+                          "c=3\r\n"
+                          "[Three]\r\n"
+                          "d=-4\r\n"
+                          "e=line break\r\n");
+    EXPECT_EQ(ini.readInt("three", "D", 0), -4);
+}
+
+TEST_F(IniFileTest, MissingEmptyAndGarbageFilesLoadAsEmpty) {
+    IniFile missing(file("none.ini"));
+    EXPECT_TRUE(missing.load());
+    EXPECT_FALSE(missing.existed());
+    EXPECT_EQ(missing.readString("A", "b", "def"), "def");
+
+    const IniFile empty = loaded("");
+    EXPECT_EQ(empty.text(), "");
+    EXPECT_EQ(empty.readInt("A", "b", 3), 3);
+
+    std::string garbage;
+    for (int i = 0; i < 4096; ++i) {
+        garbage.push_back(static_cast<char>((i * 7919 + 13) & 0xFF));
+    }
+    garbage += "\n[S]\nk=v\n";
+    const IniFile g = loaded(garbage);
+    EXPECT_EQ(g.readString("S", "k", ""), "v");
+
+    // A directory where the file should be cannot be read.
+    fs::create_directory(file("dir.ini"));
+    IniFile d(file("dir.ini"));
+    EXPECT_FALSE(d.load());
+}
+
+TEST_F(IniFileTest, Windows1251LinesAreDecoded) {
+    // "Расход" in Windows-1251, then the same word in UTF-8.
+    const IniFile ini = loaded("[S]\n"
+                               "a=\xD0\xE0\xF1\xF5\xEE\xE4 \xB9\n"
+                               "b=\xD0\xA0\xD0\xB0\xD1\x81\xD1\x85\xD0\xBE\xD0\xB4\n");
+    EXPECT_EQ(ini.readString("S", "a", ""), "Расход №");
+    EXPECT_EQ(ini.readString("S", "b", ""), "Расход");
+    EXPECT_EQ(cp1251ToUtf8("\x80\x98\xA8\xB8\xC0\xFF"), "Ђ\u0098ЁёАя");
+    EXPECT_FALSE(isValidUtf8("\xC0\x80"));         // overlong
+    EXPECT_FALSE(isValidUtf8("\xED\xA0\x80"));     // surrogate
+    EXPECT_FALSE(isValidUtf8("\xF4\x90\x80\x80")); // above U+10FFFF
+    EXPECT_FALSE(isValidUtf8("\xD0"));             // truncated
+    EXPECT_TRUE(isValidUtf8("\xF0\x9F\x98\x80"));
+}
+
+TEST_F(IniFileTest, LongValuesAndLargeFiles) {
+    const std::string big(10 * 1024, 'x');
+    IniFile ini = loaded("[S]\nv=" + big + "\n");
+    EXPECT_EQ(ini.readString("S", "v", ""), big);
+
+    // About 50 MB: sections of keys with long junk lines between them, as a damaged file
+    // might have. Loads in one pass; writes into it stay cheap.
+    const std::string junk(1000, '#');
+    std::string text;
+    text.reserve(51 * 1024 * 1024);
+    for (int s = 0; text.size() < 50u * 1024 * 1024; ++s) {
+        text += "[Section" + std::to_string(s) + "]\n";
+        for (int k = 0; k < 10; ++k) {
+            text += "key" + std::to_string(k) + "=value " + std::to_string(s * 10 + k) + "\n";
+            text += junk + "\n";
+        }
+    }
+    IniFile large = loaded(text);
+    EXPECT_EQ(large.readString("section17", "KEY5", ""), "value 175");
+    for (int i = 0; i < 1000; ++i) {
+        large.writeInt("Section3", "added" + std::to_string(i), i);
+    }
+    EXPECT_EQ(large.readInt("Section3", "added999", 0), 999);
+    EXPECT_TRUE(large.save());
+}
+
+TEST_F(IniFileTest, SaveReplacesAtomicallyAndKeepsLineEnds) {
+    put(file("p.ini"), "[A]\r\nk=1\r\n");
+    IniFile ini(file("p.ini"));
+    ASSERT_TRUE(ini.load());
+    ini.writeInt("A", "k", 2);
+    std::string error;
+    ASSERT_TRUE(ini.save(&error)) << error;
+    EXPECT_EQ(get(file("p.ini")), "[A]\r\nk=2\r\n");
+    EXPECT_EQ(entries(), 1u); // no temporary file left behind
+
+    IniFile fresh(file("new.ini"));
+    ASSERT_TRUE(fresh.load());
+    fresh.writeString("Sec", "key", "v");
+    ASSERT_TRUE(fresh.save(&error)) << error;
+    EXPECT_EQ(get(file("new.ini")), "[Sec]\nkey=v\n");
+}
+
+TEST_F(IniFileTest, ReadOnlyTargetIsOverwritten) {
+    put(file("ro.ini"), "[A]\nk=1\n");
+    fs::permissions(file("ro.ini"), fs::perms::owner_read | fs::perms::group_read);
+    IniFile ini(file("ro.ini"));
+    ASSERT_TRUE(ini.load());
+    ini.writeInt("A", "k", 2);
+    std::string error;
+    ASSERT_TRUE(ini.save(&error)) << error;
+    EXPECT_EQ(get(file("ro.ini")), "[A]\nk=2\n");
+    const auto perms = fs::status(file("ro.ini")).permissions();
+    EXPECT_NE(perms & fs::perms::owner_write, fs::perms::none);
+}
+
+TEST_F(IniFileTest, FailedSaveReportsAndKeepsTheOldFile) {
+    // Missing directory.
+    IniFile missingDir(file("no/such/dir/x.ini"));
+    missingDir.writeInt("A", "k", 1);
+    std::string error;
+    EXPECT_FALSE(missingDir.save(&error));
+    EXPECT_NE(error.find("no/such/dir"), std::string::npos) << error;
+
+    // Interrupted after the temporary file is written: the old file stays as it was.
+    put(file("p.ini"), "[A]\nk=1\n");
+    IniFile ini(file("p.ini"));
+    ASSERT_TRUE(ini.load());
+    ini.writeInt("A", "k", 2);
+    fs::path seen;
+    ini.setBeforeReplaceHook([&](const fs::path& temporary) {
+        seen = temporary;
+        EXPECT_EQ(get(temporary), "[A]\nk=2\n");
+        return false;
+    });
+    error.clear();
+    EXPECT_FALSE(ini.save(&error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(seen.parent_path(), dir_);
+    EXPECT_EQ(get(file("p.ini")), "[A]\nk=1\n");
+    EXPECT_EQ(entries(), 1u);
+
+    // A directory without write permission (root ignores permissions).
+    if (::geteuid() != 0) {
+        fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
+        IniFile locked(file("p.ini"));
+        ASSERT_TRUE(locked.load());
+        locked.writeInt("A", "k", 3);
+        EXPECT_FALSE(locked.save(&error));
+        fs::permissions(dir_, fs::perms::owner_all);
+        EXPECT_EQ(get(file("p.ini")), "[A]\nk=1\n");
+    }
+}
+
+} // namespace flowcfg::test
