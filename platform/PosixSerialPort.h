@@ -3,7 +3,11 @@
 // poll(). Timeouts keep their serial-driver meaning: a read returns when the asked count has
 // arrived, when the gap after a received byte exceeds readInterval, or when
 // readTotalMultiplier * asked + readTotalConstant has passed since the read began. With no
-// interval and no total limit a read returns at once with what is already queued.
+// interval and no total limit a read returns at once with what is already queued; with an
+// interval but no total limit it waits for the first byte as long as the line stays up. A
+// hang-up (the device unplugged, a pty's master closed) ends a read at once.
+// Writes block until every byte is taken, or until writeTotalMultiplier * count +
+// writeTotalConstant has passed when that is not 0, and then wait for the line to drain.
 //
 // Opening is exclusive: TIOCEXCL keeps other non-root openers out, and an flock() (the lock
 // pyserial and similar tools honour) keeps out a second opener even when it runs as root.

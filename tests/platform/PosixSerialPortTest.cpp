@@ -7,9 +7,11 @@
 
 #include <chrono>
 #include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -39,6 +41,30 @@ TimedRead timedRead(SerialPort& port, std::size_t size) {
     const auto start = SteadyClock::now();
     buf.resize(port.read(buf));
     return {buf, std::chrono::duration_cast<std::chrono::milliseconds>(SteadyClock::now() - start)};
+}
+
+// Opens `path` the plain way, as a program that knows nothing of locks would, and returns
+// the errno (0 on success). Root passes the terminal's exclusive flag, so as root the attempt
+// is made by a child process that has become an ordinary user.
+int plainOpenErrno(const std::string& path) {
+    auto attempt = [&path] {
+        int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        if (fd < 0)
+            return errno;
+        ::close(fd);
+        return 0;
+    };
+    if (::geteuid() != 0)
+        return attempt();
+    constexpr uid_t nobody = 65534;
+    if (::chown(path.c_str(), nobody, static_cast<gid_t>(-1)) != 0)
+        return -1;
+    pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(::setuid(nobody) == 0 ? attempt() : 255);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 TEST(PosixSerialPort, PauseLongerThanTheIntervalEndsTheReadAndTheRestWaitsForTheNextRead) {
@@ -136,7 +162,12 @@ TEST(PosixSerialPort, SecondOpenerIsRefusedAsBusyUntilTheFirstCloses) {
     EXPECT_EQ(second.error, OpenError::Busy);
     EXPECT_FALSE(second.detail.empty());
 
+    // Programs that do not lock are kept out by the terminal itself, and let in again once
+    // the port is closed: the link reopens the port before most operations.
+    EXPECT_EQ(plainOpenErrno(pty.slavePath()), EBUSY);
     first.port.reset();
+    EXPECT_EQ(plainOpenErrno(pty.slavePath()), 0);
+
     OpenResult again = devices.open(pty.slavePath());
     EXPECT_NE(again.port, nullptr) << again.detail;
     EXPECT_EQ(again.error, OpenError::None);
