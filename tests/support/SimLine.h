@@ -1,0 +1,45 @@
+#pragma once
+// The simulated meter on the in-process serial line: what the master writes goes to the
+// flowsim slave logic, whose answer the master then reads. Before each request the meter's
+// time is set from the FakeClock, so the meter's dynamics follow the test's fake time.
+//
+// An extra delay from the meter's fault plan advances the clock; a delay longer than the
+// master's total read timeout for the answer loses the answer (the master's read times out
+// and its next purge discards the late bytes). With `paced` set, the clock also advances by
+// the time the request and the answer take on the line at the meter's speed.
+//
+//   FakeClock clock;
+//   SimLine sim(clock);                         // meter at address 1, 19200 baud
+//   FakeSerialPort port(sim.line);              // or register sim.line in FakeSerialDevices
+//   sim.meter().setReg(0x103B, 1);              // direct access to the meter
+
+#include "FakeClock.h"
+#include "FakeSerialLine.h"
+#include "sim/MeterSlave.h"
+
+#include <memory>
+
+namespace flowcfg::test {
+
+struct SimOptions {
+    bool paced = false;
+};
+
+// Makes the meter answer on `line`. The slave and the clock must outlive the line's use.
+void attachMeter(FakeSerialLine& line, sim::MeterSlave& slave, FakeClock& clock,
+                 SimOptions options = {});
+
+struct SimLine {
+    explicit SimLine(FakeClock& clock, const sim::MeterConfig& config = {},
+                     SimOptions options = {});
+    SimLine(const SimLine&) = delete;
+    SimLine& operator=(const SimLine&) = delete;
+
+    sim::Meter& meter() { return slave.meter(); }
+    sim::FaultPlan& faults() { return slave.faults(); }
+
+    sim::MeterSlave slave;
+    std::shared_ptr<FakeSerialLine> line;
+};
+
+} // namespace flowcfg::test
