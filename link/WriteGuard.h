@@ -51,12 +51,20 @@ ExchangeResult lockParameters(LinkContext& ctx);
 // 1 to the restart register, logged with the description of the previous write.
 ExchangeResult restartDevice(LinkContext& ctx);
 
+// What an operation does when a step fails.
+enum class OnFailure : std::uint8_t {
+    Stop,              // the operation ends with the failure box
+    ReportAndContinue, // the failure box now, then the next step
+    Ignore,            // no box, the next step
+};
+
 // One transaction of an operation with the pauses around it: pauseBeforeMs always before it,
 // pauseAfterMs only after a success.
 struct OperationStep {
     std::function<ExchangeResult(LinkContext&)> exchange;
     std::uint32_t pauseBeforeMs = 0;
     std::uint32_t pauseAfterMs = 0;
+    OnFailure onFailure = OnFailure::Stop;
 };
 using WriteStep = OperationStep;
 using ReadStep = OperationStep;
@@ -66,15 +74,21 @@ OperationStep rawWriteStep(std::uint16_t start, std::vector<std::uint16_t> value
                            std::string description, std::uint32_t pauseAfterMs = 0,
                            std::uint32_t pauseBeforeMs = 0);
 
+// Where the protection check and the take stand relative to the confirmation. Most pages
+// take, check, then ask; the network write checks before it takes; the clock write asks
+// before it checks.
+enum class GuardOrder : std::uint8_t { TakeCheckConfirm, CheckTakeConfirm, ConfirmCheckTake };
+
 struct WriteOperation {
     bool checksProtection = false;
     std::string confirmation{kConfigurationOverwrite}; // empty: no question
-    std::string success;                               // text of the success box
+    std::string success;                               // text of the success box; empty: none
     // Copies the page into the image with validation; false (ParseFailed) ends the operation
     // with nothing written (the take shows its own message). Null: nothing to take.
     std::function<bool()> take;
     std::vector<WriteStep> steps;
     bool lockAfter = true; // set USERLOCK/CLBLOCK again after the steps
+    GuardOrder order = GuardOrder::TakeCheckConfirm;
 };
 
 struct ReadOperation {
@@ -99,8 +113,9 @@ struct OperationOutcome {
     bool operator==(const OperationOutcome&) const = default;
 };
 
-// Runs the steps in order, each with its pauses, stopping at the first failing one. Returns
-// the failing result or a clean one. The building block of both operations below; whole-
+// Runs the steps in order, each with its pauses, stopping at the first failing step whose
+// onFailure is Stop (ReportAndContinue steps show their box here). Returns that step's result,
+// or a clean one. The building block of both operations below; whole-
 // configuration operations use it to chain the groups of several pages.
 ExchangeResult runSteps(LinkContext& ctx, std::span<const OperationStep> steps);
 

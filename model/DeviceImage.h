@@ -18,12 +18,11 @@ struct DeviceImage {
 
     // Error-analysis enables: one permission bit set per error kind.
     struct ErrEn {
-        std::uint16_t numerr_en = 0, sens_err_en = 0, ovld_en = 0, udld_en = 0,
-                      empty_pipe_en = 0, noise_en = 0, sens_exch_en = 0, not_use_en = 0,
-                      not_rdy_en = 0, el_clr_en = 0, serv_en = 0, ssyst_en = 0,
-                      sens2_cut_en = 0, sens1_cut_en = 0, interf_en = 0, signal_strong_en = 0,
-                      signal_weak_en = 0, cut_en = 0, local_cut_en = 0, sens_not_dat_en = 0,
-                      sens_modbus_en = 0;
+        std::uint16_t numerr_en = 0, sens_err_en = 0, ovld_en = 0, udld_en = 0, empty_pipe_en = 0,
+                      noise_en = 0, sens_exch_en = 0, not_use_en = 0, not_rdy_en = 0, el_clr_en = 0,
+                      serv_en = 0, ssyst_en = 0, sens2_cut_en = 0, sens1_cut_en = 0, interf_en = 0,
+                      signal_strong_en = 0, signal_weak_en = 0, cut_en = 0, local_cut_en = 0,
+                      sens_not_dat_en = 0, sens_modbus_en = 0;
     } err_en;
 
     struct IzmIFDiskr {
@@ -116,8 +115,8 @@ struct DeviceImage {
     // Factory data to be written.
     struct NewDat {
         std::uint32_t LONG_NUM = 1;
-        std::uint16_t NUM_HI = 0, NUM_LO = 0, MODEL = 0, SOFT_NEW = 0, HARD_NEW = 0,
-                      YEAR_NEW = 11, MONTH_NEW = 6, DAY_NEW = 1;
+        std::uint16_t NUM_HI = 0, NUM_LO = 0, MODEL = 0, SOFT_NEW = 0, HARD_NEW = 0, YEAR_NEW = 11,
+                      MONTH_NEW = 6, DAY_NEW = 1;
     } NEW_DAT;
 
     // Sixteen user-register words kept from load to save.
@@ -137,6 +136,16 @@ struct DeviceImage {
     struct MedianaFiltrFlow {
         std::uint16_t mediana_val = 0; // median window, odd 1..19 (loaded, not saved)
     } mediana_filtr_flow;
+
+    // Indicator decimal point and compatibility parameters: profiles save them, nothing
+    // reads them back.
+    struct Ind {
+        std::uint16_t point = 0;
+    } IND;
+    struct Mtr {
+        std::uint16_t msenstype = 0, mox = 0, mcl = 0, mdest = 0, mprecis = 0, mmat = 0;
+        std::string mdat;
+    } MTR;
 
     // Read-only and display-only values: read from the meter, shown, not kept in profiles.
     struct Readings {
@@ -158,9 +167,11 @@ struct DeviceImage {
         // Clock 0x0420..0x0425.
         std::uint16_t clockYear = 2024, clockMonth = 1, clockDay = 1, clockHour = 0,
                       clockMinute = 0, clockSecond = 0;
-        // Electrode cleaning block 0x0540 as read (words 1 and 3 also go to el_clear).
+        // Electrode cleaning block 0x0540, the words without a field of their own (words 1
+        // and 3 go to el_clear; their slots here stay unused).
         std::array<std::uint16_t, 8> electrodeCleaning{};
-        // Error enables block 0x10A0 as read (the 21 named words also go to err_en).
+        // Error enables block 0x10A0, the words without a field of their own (the 21 named
+        // words go to err_en; their slots here stay unused).
         std::array<std::uint16_t, 58> errorEnables{};
         // Technological connector protocol (0x1100).
         std::uint16_t protSel = 0;
@@ -173,10 +184,10 @@ struct DeviceImage {
         std::uint16_t adcErr = 0;
         float extResistance = 0.0f;
         // Temperature calibration words the profile does not keep.
-        std::uint16_t calibrationWord0 = 0;    // 0x1700, written back unchanged
-        std::uint16_t characteristic = 0;      // 0x1709: 0 platinum 385, 1 user-defined
-        float coefficientC = 0.0f;             // 0x170E, written back unchanged
-        std::uint16_t pressureUnit = 0;        // 0x171A: 0 Па, 1 кПа, 2 МПа
+        std::uint16_t calibrationWord0 = 0; // 0x1700, written back unchanged
+        std::uint16_t characteristic = 0;   // 0x1709: 0 platinum 385, 1 user-defined
+        float coefficientC = 0.0f;          // 0x170E, written back unchanged
+        std::uint16_t pressureUnit = 0;     // 0x171A: 0 Па, 1 кПа, 2 МПа
         // Primary transducer blocks, raw: 0x0000 x8, 0x0500 x9, 0x0510 x42.
         std::array<std::uint16_t, 8> primaryBlock0{};
         std::array<std::uint16_t, 9> primaryBlock500{};
@@ -184,6 +195,11 @@ struct DeviceImage {
         // Calibration coefficients page: count byte (high byte of 0x7DFF) and 20 X/Y pairs.
         std::uint16_t coefficientWord = 0;
         std::array<float, 20> coefficientX{}, coefficientY{};
+        // Measured-value groups as last read, raw: the block 0x0100 x49, the outputs block
+        // 0x0131 x11 and the device status word 0x012C (decoded by the measurement code).
+        std::array<std::uint16_t, 49> measuredValues{};
+        std::array<std::uint16_t, 11> outputsBlock{};
+        std::uint16_t deviceStatus = 0;
     } readings;
 };
 

@@ -32,13 +32,13 @@ struct WordPair {
 WordPair encodeFloat(float value);       // code 0: high half first
 WordPair encodeU32(std::uint32_t value); // high half first
 
-std::string formatFixed4(float v);           // "%-11.4f"
-std::string formatFixed2(float v);           // "%-5.2f"
-std::string formatTotal(double v);           // "%-24.4f"
-std::string formatExp(float v);              // "%-E"
-std::string formatHex32(std::uint32_t v);    // "0x%04lx"
-std::string formatHex16(std::uint16_t v);    // "0x%04X"
-std::string formatUnsigned(std::uint32_t v); // "%u"
+std::string formatFixed4(float v);             // "%-11.4f"
+std::string formatFixed2(float v);             // "%-5.2f"
+std::string formatTotal(double v);             // "%-24.4f"
+std::string formatExp(float v);                // "%-E"
+std::string formatHex32(std::uint32_t v);      // "0x%04lx"
+std::string formatHex16(std::uint16_t v);      // "0x%04X"
+std::string formatUnsigned(std::uint32_t v);   // "%u"
 std::string formatHexGrouped(std::uint32_t v); // "%X", last four digits set off by " ' "
 
 std::uint32_t parseUnsigned(std::string_view text); // "%u" scan; 0 when no number
