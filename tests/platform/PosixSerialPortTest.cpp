@@ -11,6 +11,8 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <optional>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <thread>
@@ -43,10 +45,27 @@ TimedRead timedRead(SerialPort& port, std::size_t size) {
     return {buf, std::chrono::duration_cast<std::chrono::milliseconds>(SteadyClock::now() - start)};
 }
 
+constexpr uid_t kNobody = 65534;
+
+constexpr int kCannotSwitchUser = 255;
+
+// Runs `attempt` (returning a code below 255) in a child process that has become an
+// ordinary user; returns the child's code, or nullopt where this root may not switch users.
+template <class Attempt> std::optional<int> asOrdinaryUser(Attempt attempt) {
+    pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(::setuid(kNobody) == 0 ? attempt() : kCannotSwitchUser);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) == kCannotSwitchUser)
+        return std::nullopt;
+    return WEXITSTATUS(status);
+}
+
 // Opens `path` the plain way, as a program that knows nothing of locks would, and returns
 // the errno (0 on success). Root passes the terminal's exclusive flag, so as root the attempt
-// is made by a child process that has become an ordinary user.
-int plainOpenErrno(const std::string& path) {
+// is made by an ordinary user that owns the terminal.
+std::optional<int> plainOpenErrno(const std::string& path) {
     auto attempt = [&path] {
         int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
         if (fd < 0)
@@ -56,15 +75,9 @@ int plainOpenErrno(const std::string& path) {
     };
     if (::geteuid() != 0)
         return attempt();
-    constexpr uid_t nobody = 65534;
-    if (::chown(path.c_str(), nobody, static_cast<gid_t>(-1)) != 0)
-        return -1;
-    pid_t child = ::fork();
-    if (child == 0)
-        ::_exit(::setuid(nobody) == 0 ? attempt() : 255);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    if (::chown(path.c_str(), kNobody, static_cast<gid_t>(-1)) != 0)
+        return std::nullopt;
+    return asOrdinaryUser(attempt);
 }
 
 TEST(PosixSerialPort, PauseLongerThanTheIntervalEndsTheReadAndTheRestWaitsForTheNextRead) {
@@ -164,9 +177,12 @@ TEST(PosixSerialPort, SecondOpenerIsRefusedAsBusyUntilTheFirstCloses) {
 
     // Programs that do not lock are kept out by the terminal itself, and let in again once
     // the port is closed: the link reopens the port before most operations.
-    EXPECT_EQ(plainOpenErrno(pty.slavePath()), EBUSY);
+    if (auto err = plainOpenErrno(pty.slavePath())) {
+        EXPECT_EQ(*err, EBUSY);
+        first.port.reset();
+        EXPECT_EQ(plainOpenErrno(pty.slavePath()), 0);
+    }
     first.port.reset();
-    EXPECT_EQ(plainOpenErrno(pty.slavePath()), 0);
 
     OpenResult again = devices.open(pty.slavePath());
     EXPECT_NE(again.port, nullptr) << again.detail;
@@ -179,6 +195,18 @@ TEST(PosixSerialPort, OpenFailuresSayWhy) {
     EXPECT_EQ(missing.port, nullptr);
     EXPECT_EQ(missing.error, OpenError::NoSuchDevice);
     EXPECT_FALSE(missing.detail.empty());
+
+    // A terminal that belongs to someone else (the user is not in the dialout group). Only
+    // root can arrange that here, by letting an ordinary user try.
+    if (::geteuid() == 0) {
+        Pty pty;
+        ASSERT_EQ(::chmod(pty.slavePath().c_str(), 0600), 0);
+        auto code =
+            asOrdinaryUser([&] { return static_cast<int>(devices.open(pty.slavePath()).error); });
+        if (code) {
+            EXPECT_EQ(*code, static_cast<int>(OpenError::NoPermission));
+        }
+    }
 
     // A regular file is no serial port: writing the meter's requests into it would lose them.
     const auto file = std::filesystem::temp_directory_path() /

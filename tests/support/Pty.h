@@ -45,6 +45,7 @@ struct Chunk {
 };
 
 // Writes the chunks to a master fd from a thread of its own; the destructor waits for it.
+// Declare it after the Pty it writes to, so that the master outlives the writer.
 class ChunkedWriter {
 public:
     ChunkedWriter(int masterFd, std::vector<Chunk> chunks);
