@@ -33,6 +33,9 @@ struct LinkContext {
     // "nothing received".
     std::unique_ptr<SerialPort> port;
     bool portOpenAttempted = false;
+    // Read interval and multiplier of the last open: an open with a speed index the table
+    // does not know keeps them.
+    SerialTimeouts openTimeouts;
 
     // Found-port table of the last enumeration, ascending port numbers.
     std::vector<std::uint16_t> foundPorts;

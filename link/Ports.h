@@ -7,6 +7,8 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace flowcfg {
 
@@ -27,7 +29,29 @@ bool openPort(LinkContext& ctx, std::uint16_t portNumber, std::uint16_t speedInd
 bool openPort(LinkContext& ctx, bool reportFailure = true);
 void closePort(LinkContext& ctx);
 
-// The reason of a failed open, in words an engineer can act on.
-std::string openErrorText(OpenError error, const std::string& path);
+// The reason of a failed open, in words an engineer can act on (one line, no line end);
+// detail is the system's own text, added for errors without a better name.
+std::string openErrorText(OpenError error, const std::string& path, const std::string& detail = {});
+
+// The open-failure box text: "Невозможно открыть последовательный порт", then the reason.
+inline constexpr std::string_view kOpenFailedText = "Невозможно открыть последовательный порт";
+inline constexpr std::string_view kOpenFailedCaption = "Ошибка";
+
+// "Обновить список портов": closes the port, enumerates, then opens with the current settings
+// (reporting a failure). Returns whether the port is open.
+bool refreshPorts(LinkContext& ctx);
+
+// The open at start-up: silent, then RTS cleared and DTR set (they drive the line converter).
+bool openPortAtStartUp(LinkContext& ctx);
+
+// What the "Порт" selector and the "ДОСТУПНЫЕ ПОРТЫ" box show for a found-port table.
+struct PortLists {
+    std::vector<std::string> items; // "COM3", ...; empty when no port was found
+    int selected = -1;              // the configured port if found, else the last one
+    std::string selectorText; // "портов нет" when no port was found, else items[selected]
+    std::vector<std::string> available; // one line per port, or just "Нет"
+};
+PortLists portLists(const std::vector<std::uint16_t>& foundPorts, std::uint16_t configuredPort);
+std::string portName(std::uint16_t portNumber); // "COM" + number
 
 } // namespace flowcfg
