@@ -46,7 +46,6 @@ Meter::Meter(const MeterConfig& config)
     loadDefaults(config);
     fillHistory(std::min(config.archiveFrames, MeterArchive::kCapacity));
     nextFrameMs_ = std::uint64_t{regs_[reg::kArchiveInterval]} * 1000;
-    flow_ = cutOff(sourceFlow(0)) ? 0 : sourceFlow(0);
     refresh();
 }
 
@@ -355,6 +354,8 @@ std::vector<std::uint16_t> Meter::regs(std::uint16_t start, std::uint16_t count)
 }
 
 void Meter::refresh() {
+    const double q = sourceFlow(static_cast<double>(timeMs_));
+    flow_ = cutOff(q) ? 0 : q;
     refreshMeasured();
     refreshOutputs();
     refreshSensors();

@@ -124,7 +124,9 @@ public:
     std::uint16_t reg(std::uint16_t address) const { return regs_[address]; }
     std::vector<std::uint16_t> regs(std::uint16_t start, std::uint16_t count) const;
     // Stores without checks or actions; a dynamic register is rewritten when time moves.
+    // Call refresh() to bring the dynamic registers in line with settings stored this way.
     void setReg(std::uint16_t address, std::uint16_t value) { regs_[address] = value; }
+    void refresh();
     void setFloat(std::uint16_t address, float value); // byte order 0
     float floatAt(std::uint16_t address) const;        // byte order 0
 
@@ -151,7 +153,6 @@ private:
     double sourceFlow(double tMs) const; // before cut-off, m3/h
     bool cutOff(double q) const;
     void step(std::uint64_t toMs);
-    void refresh();
     void refreshMeasured();
     void refreshOutputs();
     void refreshSensors();
