@@ -56,6 +56,9 @@ int waitFor(int fd, short events, std::optional<SteadyClock::time_point> deadlin
             continue;
         if (r < 0)
             return -1;
+        // poll() takes at most the clamp above: wait on for longer deadlines.
+        if (r == 0 && deadline && SteadyClock::now() < *deadline)
+            continue;
         return r == 0 ? 0 : p.revents;
     }
 }
