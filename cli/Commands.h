@@ -1,0 +1,15 @@
+#pragma once
+// The commands of flowcfg-cli, one add function per folder, each in its own file. A new group
+// of commands adds its declaration here, its file to cli/CMakeLists.txt and one line to
+// addAllCommands in main.cpp.
+
+#include "cli/Session.h"
+
+#include <CLI/CLI.hpp>
+
+namespace flowcfg {
+
+// ports, read, write, archive-block.
+void addLinkCommands(CLI::App& app, Session& session);
+
+} // namespace flowcfg

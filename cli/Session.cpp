@@ -1,0 +1,119 @@
+#include "cli/Session.h"
+
+#include "cli/CliNumbers.h"
+#include "link/ExchangeLog.h"
+#include "link/Ports.h"
+#include "platform/PosixSerialPort.h"
+
+#include <array>
+#include <istream>
+#include <ostream>
+#include <unistd.h>
+
+namespace flowcfg {
+
+namespace {
+
+std::uint16_t speedIndexOfBaud(std::string_view text) {
+    const std::uint64_t baud = cliNumber(text, 1, 1'000'000, "--baud");
+    for (std::uint16_t index = 3; index <= 10; ++index) {
+        if (baudOfSpeedIndex(index) == baud)
+            return index;
+    }
+    throw UsageError("--baud: " + std::string(text) +
+                     " is not one of 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200");
+}
+
+} // namespace
+
+Session::Session(std::ostream& out, std::ostream& err, std::istream& in)
+    : out(out), err(err), ownDevices_(std::make_unique<PosixSerialDevices>()),
+      ownPump_(std::make_unique<BlockingEventPump>()), ownClock_(std::make_unique<SystemClock>()),
+      devices_(*ownDevices_), pump_(*ownPump_), clock_(*ownClock_),
+      dialogs_(err, in, false, ::isatty(STDIN_FILENO) == 1) {}
+
+Session::Session(std::ostream& out, std::ostream& err, std::istream& in, SerialDevices& devices,
+                 EventPump& pump, Clock& clock)
+    : out(out), err(err), devices_(devices), pump_(pump), clock_(clock),
+      dialogs_(err, in, false, false) {}
+
+Session::~Session() = default;
+
+void Session::applyOptions(LinkSettings& s) const {
+    if (!options.port.empty()) {
+        const std::string& p = options.port;
+        if (p.size() > 3 && (p.compare(0, 3, "COM") == 0 || p.compare(0, 3, "com") == 0)) {
+            s.Number = static_cast<std::uint16_t>(cliNumber(p.substr(3), 1, 65535, "--port"));
+        } else if (p.find('/') != std::string::npos) {
+            s.portPaths[s.Number] = p; // this run only: nothing is written back
+        } else {
+            throw UsageError("--port: \"" + p + "\" is neither COMn nor a device path");
+        }
+    }
+    if (!options.address.empty())
+        s.NetAdrr = static_cast<std::uint16_t>(cliNumber(options.address, 0, 255, "--address"));
+    if (!options.baud.empty())
+        s.speedIndex = speedIndexOfBaud(options.baud);
+    if (!options.parity.empty()) {
+        const std::string& p = options.parity;
+        if (p == "N" || p == "n")
+            s.parity = 0;
+        else if (p == "O" || p == "o")
+            s.parity = 1;
+        else if (p == "E" || p == "e")
+            s.parity = 2;
+        else
+            throw UsageError("--parity: \"" + p + "\" is not N, O or E");
+    }
+}
+
+LinkContext& Session::link() {
+    if (!link_) {
+        dialogs_.setAssumeYes(options.yes);
+        auto ctx = std::make_unique<LinkContext>(devices_, pump_, clock_, dialogs_);
+        ctx->settings = readLinkSettings(options.dir);
+        ctx->timeouts = readTimeoutTable(options.dir);
+        applyOptions(ctx->settings);
+        link_ = std::move(ctx);
+    }
+    return *link_;
+}
+
+bool Session::openLink() {
+    LinkContext& ctx = link();
+    if (openPort(ctx, true)) {
+        ctx.port->setRts(false);
+        ctx.port->setDtr(true);
+        return true;
+    }
+    exitCode = kExitUsage; // the box with the reason went to err
+    return false;
+}
+
+std::string exchangeFailureText(ExchangeResult result) {
+    std::string text = "Ошибка обмена: status " + hexAndDecimal(result.status) +
+                       ", exception code " + hexAndDecimal(result.exceptionCode, 2) + "\n";
+    for (const ExchangeStatus bit : kLoggedStatusBits) {
+        if (result.status & bit)
+            text +=
+                "  " + hexAndDecimal(bit) + " " + std::string(exchangeStatusBitText(bit)) + "\n";
+    }
+    if (result.status & status::Repeated)
+        text += "  " + hexAndDecimal(status::Repeated) + " был повтор запроса\n";
+    return text;
+}
+
+bool Session::checkExchange(ExchangeResult result) {
+    if (result.transportOk())
+        return true;
+    err << exchangeFailureText(result);
+    exitCode = kExitExchange;
+    return false;
+}
+
+void Session::fail(int code, const std::string& message) {
+    err << message << '\n';
+    exitCode = code;
+}
+
+} // namespace flowcfg

@@ -1,0 +1,83 @@
+#pragma once
+// What every flowcfg-cli command shares: the global options and the link, built on first use
+// from dev.dat and to.dat in --dir (created and normalised like the application does at
+// start-up) with the options laid over them for this run only. Nothing is written back.
+//
+// Commands report through the session: what they print goes to out, messages to err, and the
+// exit code is 0 on success, 1 on a usage error or a port that cannot be opened, 2 when the
+// exchange with the meter failed.
+
+#include "cli/ConsoleDialogs.h"
+#include "link/ExchangeStatus.h"
+#include "link/LinkContext.h"
+#include "platform/Clock.h"
+#include "platform/EventPump.h"
+#include "platform/SerialPort.h"
+
+#include <iosfwd>
+#include <memory>
+#include <string>
+
+namespace flowcfg {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitUsage = 1;
+inline constexpr int kExitExchange = 2;
+
+struct GlobalOptions {
+    std::string dir = ".";
+    std::string port;    // "COMn" or a device path; empty: Number of dev.dat
+    std::string address; // empty: NetAdrr of dev.dat
+    std::string baud;    // empty: the speed of dev.dat
+    std::string parity;  // N, O or E; empty: the parity of dev.dat
+    bool yes = false;    // answer Yes to every question
+};
+
+class Session {
+public:
+    // The real thing: POSIX serial devices, a blocking pump, the system clock.
+    Session(std::ostream& out, std::ostream& err, std::istream& in);
+    // For tests: the given devices, pump and clock.
+    Session(std::ostream& out, std::ostream& err, std::istream& in, SerialDevices& devices,
+            EventPump& pump, Clock& clock);
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    GlobalOptions options;
+    std::ostream& out;
+    std::ostream& err;
+    int exitCode = kExitOk;
+
+    // The link with the settings of --dir and the options; built on first use. Throws
+    // UsageError for an option value that cannot be used.
+    LinkContext& link();
+    // Opens the port of the link; on failure the reason has been printed and the exit code
+    // is 1.
+    bool openLink();
+    Dialogs& dialogs() { return dialogs_; }
+
+    // Prints a failed exchange (status word in hex, the name of every set bit, the exception
+    // code) and sets the exit code 2. Returns whether the exchange succeeded: status & 0x7FFF
+    // is 0 and there is no exception.
+    bool checkExchange(ExchangeResult result);
+    // Prints the message and sets the exit code.
+    void fail(int code, const std::string& message);
+
+private:
+    void applyOptions(LinkSettings& settings) const;
+
+    std::unique_ptr<SerialDevices> ownDevices_;
+    std::unique_ptr<EventPump> ownPump_;
+    std::unique_ptr<Clock> ownClock_;
+    SerialDevices& devices_;
+    EventPump& pump_;
+    Clock& clock_;
+    ConsoleDialogs dialogs_;
+    std::unique_ptr<LinkContext> link_;
+};
+
+// The report checkExchange prints for a failed exchange (lines end with '\n').
+std::string exchangeFailureText(ExchangeResult result);
+
+} // namespace flowcfg

@@ -1,0 +1,19 @@
+// flowcfg-cli: the core operations without a window.
+
+#include "cli/Commands.h"
+#include "cli/RunCli.h"
+
+#include <iostream>
+
+namespace {
+
+void addAllCommands(CLI::App& app, flowcfg::Session& session) {
+    flowcfg::addLinkCommands(app, session);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    flowcfg::Session session(std::cout, std::cerr, std::cin);
+    return flowcfg::runCli(argc, argv, session, addAllCommands);
+}
