@@ -1,0 +1,181 @@
+#include "profiles/ProfileFile.h"
+
+#include "profiles/ProfileTables.h"
+#include "profiles/ProfileValueText.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <system_error>
+
+namespace flowcfg {
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace key_flags;
+
+// A load takes the user registers first, then the window title, the selected pages and the
+// log file names, then everything else in section order.
+constexpr std::array<std::string_view, 4> kLoadFirst = {"USR_REG_HOLD", "Form title", "TAB", "IZM"};
+
+void loadKey(IniFile& ini, std::string_view section, const ProfileKey& row, DeviceImage& image,
+             ToolSettings& tools, const fs::path& workDir) {
+    const auto ref = refOf(row, image, tools);
+    if (!ref) {
+        return;
+    }
+    switch (row.kind) {
+    case ValueKind::Int: {
+        auto value = ini.readInt(section, row.key, std::llround(row.def.number));
+        if (row.loadCeiling && value > *row.loadCeiling) {
+            value = *row.loadCeiling;
+        }
+        storeInteger(*ref, value);
+        break;
+    }
+    case ValueKind::Float:
+    case ValueKind::Float2:
+        storeFloat(*ref, ini.hasKey(section, row.key)
+                             ? scanFloat(ini.readString(section, row.key, ""))
+                             : static_cast<float>(row.def.number));
+        break;
+    case ValueKind::String:
+        storeText(*ref, ini.readString(section, row.key, defaultText(row, workDir)));
+        break;
+    }
+    if ((row.flags & FixedWriteBack) != 0) {
+        ini.writeInt(section, row.key, row.fixed);
+    } else {
+        ini.writeString(section, row.key, profileValueText(row.kind, *ref));
+    }
+}
+
+void loadSection(IniFile& ini, const ProfileSection& section, DeviceImage& image,
+                 ToolSettings& tools, const fs::path& workDir) {
+    for (const ProfileKey& row : section.keys) {
+        if ((row.flags & Load) != 0) {
+            loadKey(ini, section.name, row, image, tools, workDir);
+        }
+    }
+}
+
+void saveKey(IniFile& ini, std::string_view section, const ProfileKey& row, DeviceImage& image,
+             ToolSettings& tools) {
+    if ((row.flags & FixedSave) != 0) {
+        if (row.kind == ValueKind::String) {
+            ini.writeString(section, row.key, row.fixedText);
+        } else {
+            ini.writeInt(section, row.key, row.fixed);
+        }
+        return;
+    }
+    if (const auto ref = refOf(row, image, tools)) {
+        ini.writeString(section, row.key, profileValueText(row.kind, *ref));
+    }
+}
+
+std::string quoted(const fs::path& p) {
+    return "\"" + p.string() + "\"";
+}
+
+} // namespace
+
+ToolSettings ToolSettings::defaults(const fs::path& workDir) {
+    ToolSettings tools;
+    DeviceImage unused;
+    IniFile empty{fs::path{}};
+    for (const ProfileSection& section : profileSections()) {
+        if (section.toolSettings) {
+            loadSection(empty, section, unused, tools, workDir);
+        }
+    }
+    return tools;
+}
+
+ProfileResult loadProfile(const fs::path& file, DeviceImage& image, ToolSettings& tools,
+                          const fs::path& workDir) {
+    std::error_code ec;
+    fs::create_directories(workDir, ec);
+
+    IniFile ini(file);
+    const bool readable = ini.load();
+    const std::string before = ini.text();
+    if (readable && !ini.existed()) {
+        for (const CreationValue& v : creationValues()) {
+            ini.writeString(v.section, v.key, v.text);
+        }
+    }
+
+    for (std::string_view name : kLoadFirst) {
+        loadSection(ini, *findProfileSection(name), image, tools, workDir);
+    }
+    for (const ProfileSection& section : profileSections()) {
+        if (std::ranges::find(kLoadFirst, section.name) == kLoadFirst.end()) {
+            loadSection(ini, section, image, tools, workDir);
+        }
+    }
+
+    if (!readable) {
+        // Never overwrite what could not be read.
+        return {false, "Не удалось прочитать файл " + quoted(file)};
+    }
+    if (ini.existed() && ini.text() == before) {
+        return {};
+    }
+    std::string error;
+    if (!ini.save(&error)) {
+        return {false, error};
+    }
+    return {};
+}
+
+ProfileResult saveProfile(const fs::path& file, const DeviceImage& image, const ToolSettings& tools,
+                          const IniFile::BeforeReplaceHook& beforeReplace) {
+    // The tables reach members through non-const references; work on copies.
+    DeviceImage imageCopy = image;
+    ToolSettings toolsCopy = tools;
+
+    IniFile ini(file);
+    if (!ini.load()) {
+        return {false, "Не удалось прочитать файл " + quoted(file) +
+                           "; он не перезаписан, чтобы не потерять его содержимое"};
+    }
+    for (const bool last : {false, true}) {
+        for (const ProfileSection& section : profileSections()) {
+            for (const ProfileKey& row : section.keys) {
+                if ((row.flags & Save) != 0 && ((row.flags & Last) != 0) == last) {
+                    saveKey(ini, section.name, row, imageCopy, toolsCopy);
+                }
+            }
+        }
+    }
+    ini.setBeforeReplaceHook(beforeReplace);
+    std::string error;
+    if (!ini.save(&error)) {
+        return {false, error};
+    }
+    return {};
+}
+
+std::string applySaveDialogRule(std::string name, int filterIndex) {
+    constexpr std::string_view kExtension = ".prf";
+    if (filterIndex != 0 || name.empty()) {
+        return name;
+    }
+    std::error_code ec;
+    if (fs::exists(fs::path(name), ec)) {
+        return name;
+    }
+    const bool hasExtension =
+        name.size() >= kExtension.size() &&
+        std::ranges::equal(
+            std::string_view(name).substr(name.size() - kExtension.size()), kExtension,
+            [](char a, char b) { return (a >= 'A' && a <= 'Z' ? char(a - 'A' + 'a') : a) == b; });
+    if (!hasExtension) {
+        name += kExtension;
+    }
+    return name;
+}
+
+} // namespace flowcfg

@@ -1,0 +1,45 @@
+#pragma once
+// Loading and saving profile files ("*.prf", recent.prf): the device image and the tool
+// settings, one table per section (ProfileTables.h).
+//
+// Load reads every key with its default and writes each value back, so a load completes a
+// file with missing keys; a file that does not exist is created with the creation values.
+// The write-back is one atomic save at the end, and only when it changes the file. Save
+// writes every saved key into the existing file, keeping sections and keys it does not know.
+
+#include "model/DeviceImage.h"
+#include "platform/IniFile.h"
+#include "profiles/ToolSettings.h"
+
+#include <filesystem>
+#include <string>
+
+namespace flowcfg {
+
+struct ProfileResult {
+    bool ok = true;
+    std::string message; // why the file could not be read or written, in Russian
+};
+
+// Fills image and tools from the file; what cannot be read takes its default, so the values
+// are always usable. The result reports a file that could not be read or written back (the
+// application does not show it). workDir is created if it does not exist; the default file
+// names and directories lie in it. The selected pages come back in tools.TAB.
+ProfileResult loadProfile(const std::filesystem::path& file, DeviceImage& image,
+                          ToolSettings& tools, const std::filesystem::path& workDir);
+
+// Writes every saved key; the page indices are taken from tools.TAB. On failure the old file
+// stays as it was. beforeReplace is a seam for tests (IniFile::setBeforeReplaceHook).
+ProfileResult saveProfile(const std::filesystem::path& file, const DeviceImage& image,
+                          const ToolSettings& tools,
+                          const IniFile::BeforeReplaceHook& beforeReplace = {});
+
+// The file chooser filter of profiles.
+inline constexpr std::string_view kProfileFilter = "Файл настроек прибора|*.prf|Все файлы|*.*";
+
+// The name a save dialog's choice is saved under: with the first filter ("*.prf",
+// filterIndex 0) selected and no file of that name, ".prf" is appended unless the name
+// already ends with it.
+std::string applySaveDialogRule(std::string name, int filterIndex);
+
+} // namespace flowcfg

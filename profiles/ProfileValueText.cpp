@@ -1,0 +1,145 @@
+#include "profiles/ProfileValueText.h"
+
+#include "model/Encodings.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <type_traits>
+
+namespace flowcfg {
+
+namespace {
+
+bool isCSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+std::string decimal(std::int64_t v) {
+    char buffer[24];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, v);
+    return std::string(buffer, result.ptr);
+}
+
+// Rounds to the nearest integer of T (halves away from zero), limited to T's range; NaN gives 0.
+template <typename T> T roundedInto(double v) {
+    if (std::isnan(v)) {
+        return 0;
+    }
+    const double r = std::round(v);
+    if (r <= static_cast<double>(std::numeric_limits<T>::min())) {
+        return std::numeric_limits<T>::min();
+    }
+    if (r >= static_cast<double>(std::numeric_limits<T>::max())) {
+        return std::numeric_limits<T>::max();
+    }
+    return static_cast<T>(r);
+}
+
+} // namespace
+
+float scanFloat(std::string_view text) {
+    std::size_t pos = 0;
+    while (pos < text.size() && isCSpace(text[pos])) {
+        ++pos;
+    }
+    bool negative = false;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+        negative = text[pos] == '-';
+        ++pos;
+    }
+    std::string_view rest = text.substr(pos);
+    if (rest.empty() || rest.front() == '+' || rest.front() == '-') {
+        return 0.0f;
+    }
+    auto format = std::chars_format::general;
+    if (rest.size() > 2 && rest[0] == '0' && (rest[1] == 'x' || rest[1] == 'X')) {
+        format = std::chars_format::hex;
+        rest.remove_prefix(2);
+    }
+    double value = 0.0;
+    const auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), value, format);
+    if (ec != std::errc{} || end == rest.data()) {
+        return 0.0f;
+    }
+    if (negative) {
+        value = -value;
+    }
+    // A double beyond the float range becomes an infinity, as a float scan gives.
+    if (std::isfinite(value) && std::fabs(value) > std::numeric_limits<float>::max()) {
+        return value > 0 ? std::numeric_limits<float>::infinity()
+                         : -std::numeric_limits<float>::infinity();
+    }
+    return static_cast<float>(value);
+}
+
+std::string profileValueText(ValueKind kind, const ProfileRef& ref) {
+    return std::visit(
+        [kind](auto* p) -> std::string {
+            using T = std::remove_pointer_t<decltype(p)>;
+            if constexpr (std::is_same_v<T, std::string>) {
+                return *p;
+            } else {
+                switch (kind) {
+                case ValueKind::Float:
+                    return formatFixed4(static_cast<float>(*p));
+                case ValueKind::Float2:
+                    return formatFixed2(static_cast<float>(*p));
+                case ValueKind::Int:
+                case ValueKind::String:
+                    break;
+                }
+                if constexpr (std::is_same_v<T, float>) {
+                    return decimal(roundedInto<std::int64_t>(*p));
+                } else {
+                    return decimal(static_cast<std::int64_t>(*p));
+                }
+            }
+        },
+        ref);
+}
+
+void storeInteger(const ProfileRef& ref, std::int64_t value) {
+    std::visit(
+        [value](auto* p) {
+            using T = std::remove_pointer_t<decltype(p)>;
+            if constexpr (std::is_same_v<T, std::string>) {
+                *p = decimal(value);
+            } else if constexpr (std::is_same_v<T, float>) {
+                *p = static_cast<float>(value);
+            } else {
+                *p = static_cast<T>(value); // wraps to the width, as the register would
+            }
+        },
+        ref);
+}
+
+void storeFloat(const ProfileRef& ref, float value) {
+    std::visit(
+        [value](auto* p) {
+            using T = std::remove_pointer_t<decltype(p)>;
+            if constexpr (std::is_same_v<T, std::string>) {
+                *p = formatFixed4(value);
+            } else if constexpr (std::is_same_v<T, float>) {
+                *p = value;
+            } else {
+                *p = roundedInto<T>(value);
+            }
+        },
+        ref);
+}
+
+void storeText(const ProfileRef& ref, std::string text) {
+    std::visit(
+        [&text](auto* p) {
+            using T = std::remove_pointer_t<decltype(p)>;
+            if constexpr (std::is_same_v<T, std::string>) {
+                *p = std::move(text);
+            } else {
+                *p = T{}; // no string key is bound to a number
+            }
+        },
+        ref);
+}
+
+} // namespace flowcfg
