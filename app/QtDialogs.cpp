@@ -1,9 +1,9 @@
 #include "app/QtDialogs.h"
 
+#include "profiles/ProfileFile.h"
+
 #include <QFileDialog>
 #include <QMessageBox>
-#include <filesystem>
-#include <system_error>
 
 namespace flowcfg {
 
@@ -43,14 +43,14 @@ bool QtDialogs::askYesNo(const std::string& caption, const std::string& text, Di
 
 std::optional<std::string> QtDialogs::chooseOpenFile() {
     const QString name = QFileDialog::getOpenFileName(parent_, QString(), QString(),
-                                                      QString::fromUtf8(kProfileFilter));
+                                                      QString::fromUtf8(kQtProfileFilter));
     if (name.isEmpty())
         return std::nullopt;
     return name.toStdString();
 }
 
 std::optional<std::string> QtDialogs::chooseSaveFile() {
-    const QString filter = QString::fromUtf8(kProfileFilter);
+    const QString filter = QString::fromUtf8(kQtProfileFilter);
     const QString first = filter.section(QStringLiteral(";;"), 0, 0);
     QString selected = first;
     // The native dialog would add its own suffix; the rule below is the only one applied.
@@ -58,14 +58,7 @@ std::optional<std::string> QtDialogs::chooseSaveFile() {
                                                       &selected, QFileDialog::DontUseNativeDialog);
     if (name.isEmpty())
         return std::nullopt;
-    return applyProfileExtensionRule(name.toStdString(), selected == first);
-}
-
-std::string applyProfileExtensionRule(const std::string& chosen, bool prfFilterSelected) {
-    std::error_code ec;
-    if (prfFilterSelected && !std::filesystem::exists(std::filesystem::path(chosen), ec))
-        return chosen + ".prf";
-    return chosen;
+    return applySaveDialogRule(name.toStdString(), selected == first ? 0 : 1);
 }
 
 } // namespace flowcfg

@@ -22,11 +22,8 @@ private:
     QPointer<QWidget> parent_;
 };
 
-// The filter of the profile choosers, in Qt's notation.
-inline constexpr const char* kProfileFilter = "Файл настроек прибора (*.prf);;Все файлы (*.*)";
-
-// The save chooser's rule: with the first filter selected and no file of that name, ".prf"
-// is appended ("abc" -> "abc.prf", an existing "abc" stays, a new "abc.prf" -> "abc.prf.prf").
-std::string applyProfileExtensionRule(const std::string& chosen, bool prfFilterSelected);
+// The filter of the profile choosers ("Файл настроек прибора|*.prf|Все файлы|*.*") in Qt's
+// notation.
+inline constexpr const char* kQtProfileFilter = "Файл настроек прибора (*.prf);;Все файлы (*.*)";
 
 } // namespace flowcfg

@@ -1,17 +1,41 @@
 // flowcfg: the service and configuration window.
+//
+//   flowcfg                       run in the current directory (settings files and logs there)
+//   flowcfg --screenshot FILE     also save a picture of the window to FILE after
+//           [--screenshot-delay S]  S seconds (default 5) and quit; used for the README
+//           [--start-polling]       start the cyclic measurement read at once
 
 #include "app/MainWindow.h"
+#include "app/MeasurePage.h"
 #include "app/QtDialogs.h"
 #include "app/QtEventPump.h"
 #include "platform/PosixSerialPort.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QPushButton>
 #include <QStyleFactory>
+#include <QTimer>
 #include <filesystem>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("flowcfg"));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Flowmeter service and configuration tool"));
+    parser.addHelpOption();
+    const QCommandLineOption screenshot(QStringLiteral("screenshot"),
+                                        QStringLiteral("Save a picture of the window and quit."),
+                                        QStringLiteral("file"));
+    const QCommandLineOption delay(QStringLiteral("screenshot-delay"),
+                                   QStringLiteral("Seconds before the picture (default 5)."),
+                                   QStringLiteral("seconds"), QStringLiteral("5"));
+    const QCommandLineOption polling(QStringLiteral("start-polling"),
+                                     QStringLiteral("Start the cyclic measurement read."));
+    parser.addOptions({screenshot, delay, polling});
+    parser.process(app);
 
     flowcfg::PosixSerialDevices devices;
     flowcfg::SystemClock clock;
@@ -20,5 +44,17 @@ int main(int argc, char* argv[]) {
     flowcfg::MainWindow window({devices, clock, dialogs, pump, std::filesystem::current_path()});
     dialogs.setParent(&window);
     window.show();
+    window.startUp();
+
+    if (parser.isSet(polling))
+        window.measurePage().cyclicButton()->click();
+    if (parser.isSet(screenshot)) {
+        const QString file = parser.value(screenshot);
+        const int ms = static_cast<int>(parser.value(delay).toDouble() * 1000);
+        QTimer::singleShot(ms, &window, [&window, file] {
+            window.grab().save(file);
+            window.close();
+        });
+    }
     return QApplication::exec();
 }

@@ -1,0 +1,55 @@
+#pragma once
+// The "ИЗМЕРЕНИЕ" page: renders the measurement screen model field by field with its
+// colours and forwards the clicks of its buttons and of the "ЧИТАТЬ" lamp to the panel.
+
+#include "measure/MeasurePanel.h"
+
+#include <QObject>
+#include <vector>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QWidget;
+
+namespace flowcfg {
+
+class MeasurePage final : public QObject {
+    Q_OBJECT
+public:
+    MeasurePage(QWidget* container, MeasurePanel& panel);
+
+    // Copies the model into the widgets and moves the focus the model asks for.
+    void render();
+
+    QPushButton* readButton() const { return read_; }
+    QPushButton* cyclicButton() const { return cyclic_; }
+    QPushButton* stopButton() const { return stop_; }
+    QPushButton* resetErrorsButton() const { return resetErrors_; }
+    QPushButton* resetVolumeButton() const { return resetVolume_; }
+    QPushButton* readOutputsLamp() const { return lamp_; }
+    // The widget that shows a field of the model (for tests), nullptr for a field the page
+    // does not show.
+    QWidget* widgetOf(ScreenField MeasureScreen::*field) const;
+
+private:
+    struct Binding {
+        ScreenField MeasureScreen::*field;
+        QWidget* widget; // QLineEdit or QLabel
+        bool painted;    // the background follows the field's colour
+    };
+    QLineEdit* addField(ScreenField MeasureScreen::*field, QWidget* parent, int minChars);
+    QLabel* addLabel(ScreenField MeasureScreen::*field, QWidget* parent, bool painted = false);
+    QPushButton* addButton(std::string_view caption, QWidget* parent, void (MeasurePanel::*op)());
+
+    MeasurePanel& panel_;
+    std::vector<Binding> bindings_;
+    QPushButton* read_ = nullptr;
+    QPushButton* cyclic_ = nullptr;
+    QPushButton* stop_ = nullptr;
+    QPushButton* resetErrors_ = nullptr;
+    QPushButton* resetVolume_ = nullptr;
+    QPushButton* lamp_ = nullptr;
+};
+
+} // namespace flowcfg

@@ -1,0 +1,79 @@
+#pragma once
+// The "НАСТРОЙКИ ПРОГРАММЫ" page: the port, speed, parity and address selectors of the link,
+// the "ДОСТУПНЫЕ ПОРТЫ" box, "Обновить список портов", the link status line and
+// "Проверить связь".
+//
+// The port, speed and parity selectors store into the link settings, refresh the status
+// line and reopen the port; the address selector only stores. While the program fills the
+// selectors itself the filling flag makes their handlers return at once. A reopen asked for
+// while another operation exchanges is made as soon as that operation ends: closing the
+// port under a waiting transaction is never allowed.
+
+#include "link/LinkContext.h"
+
+#include <QObject>
+#include <functional>
+
+class QComboBox;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QTimer;
+class QWidget;
+
+namespace flowcfg {
+
+class ProgramSettingsPage final : public QObject {
+    Q_OBJECT
+public:
+    // Builds the page's controls inside container. stopPolling is called by
+    // "Проверить связь" before it exchanges.
+    ProgramSettingsPage(QWidget* container, LinkContext& ctx, std::function<void()> stopPolling);
+
+    // Fills the fixed lists (speeds, parities, addresses 0..247).
+    void fillLists();
+    // Shows the settings on the selectors and the status line (filling flag set meanwhile).
+    void showLinkStatus();
+    // Shows the found ports in the port selector and the "ДОСТУПНЫЕ ПОРТЫ" box.
+    void fillPortLists();
+    // "Обновить список портов": closes the port, enumerates, fills the lists, reopens.
+    void refreshPorts();
+    // "Проверить связь": reopens the port, stops the poll, sends the blink command.
+    void checkLink();
+
+    bool filling() const { return filling_; }
+
+    QComboBox* portSelector() const { return port_; }
+    QComboBox* speedSelector() const { return speed_; }
+    QComboBox* paritySelector() const { return parity_; }
+    QComboBox* addressSelector() const { return address_; }
+    QPlainTextEdit* availablePorts() const { return available_; }
+    QLabel* statusLine() const { return status_; }
+    QPushButton* refreshButton() const { return refresh_; }
+    QPushButton* checkButton() const { return check_; }
+
+private:
+    void onPortChosen(int index);
+    void onSpeedChosen(int index);
+    void onParityChosen(int index);
+    void onAddressChosen(int index);
+    void settingsChanged();
+    void reopen();
+
+    LinkContext& ctx_;
+    std::function<void()> stopPolling_;
+    bool filling_ = false;
+    bool reopenPending_ = false;
+
+    QComboBox* port_ = nullptr;
+    QComboBox* speed_ = nullptr;
+    QComboBox* parity_ = nullptr;
+    QComboBox* address_ = nullptr;
+    QPlainTextEdit* available_ = nullptr;
+    QLabel* status_ = nullptr;
+    QPushButton* refresh_ = nullptr;
+    QPushButton* check_ = nullptr;
+    QTimer* reopenRetry_ = nullptr;
+};
+
+} // namespace flowcfg

@@ -1,0 +1,302 @@
+#include "WindowFixture.h"
+#include "app/MeasurePage.h"
+#include "app/ProgramSettingsPage.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+namespace flowcfg::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class MainWindowTest : public ::testing::Test, protected WindowFixture {};
+
+QString text(QWidget* w) {
+    if (auto* e = qobject_cast<QLineEdit*>(w))
+        return e->text();
+    if (auto* l = qobject_cast<QLabel*>(w))
+        return l->text();
+    return {};
+}
+
+QColor base(QWidget* w) {
+    return w->palette().color(QPalette::Base);
+}
+
+TEST_F(MainWindowTest, StartInAnEmptyDirectoryCreatesTheSettingsFilesAndExitWritesThem) {
+    MainWindow& w = start();
+    EXPECT_TRUE(fs::exists(dir.path() / "dev.dat"));
+    EXPECT_TRUE(fs::exists(dir.path() / "to.dat"));
+    EXPECT_TRUE(fs::exists(dir.path() / "recent.prf"));
+    EXPECT_EQ(w.windowTitle().toStdString(), "Программа настройки ТКС-71ЛД, версия 0.099");
+    // No port anywhere: the lists say so and nothing was reported at start.
+    EXPECT_EQ(w.programPage().portSelector()->count(), 0);
+    EXPECT_EQ(w.programPage().portSelector()->placeholderText().toStdString(), "портов нет");
+    EXPECT_EQ(w.programPage().availablePorts()->toPlainText().toStdString(), "Нет");
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(w.programPage().statusLine()->text().toStdString(), "COM1, 19200 , без паритета ");
+
+    // The exit saves the page selection into recent.prf and writes dev.dat.
+    w.tree().mainTabs()->setCurrentIndex(2);
+    w.programPage().addressSelector()->setCurrentIndex(17);
+    fs::remove(dir.path() / "dev.dat");
+    EXPECT_TRUE(w.shutDown());
+    EXPECT_NE(readFile(dir.path() / "dev.dat").find("NetAdrr=17"), std::string::npos);
+    EXPECT_NE(readFile(dir.path() / "recent.prf").find("ActivePageIndex4=2"), std::string::npos);
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(MainWindowTest, ExitIntoAVanishedDirectorySaysSoAndDoesNotThrow) {
+    MainWindow& w = start();
+    fs::remove_all(dir.path());
+    EXPECT_FALSE(w.shutDown());
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].caption, "Предупреждение");
+    EXPECT_EQ(dialogs.shown[0].icon, DialogIcon::Warning);
+    EXPECT_NE(dialogs.shown[0].text.find("recent.prf"), std::string::npos);
+    EXPECT_NE(dialogs.shown[0].text.find("dev.dat"), std::string::npos);
+    // Closing runs the exit only once.
+    EXPECT_TRUE(w.shutDown());
+    EXPECT_EQ(dialogs.shown.size(), 1u);
+    fs::create_directories(dir.path());
+}
+
+TEST_F(MainWindowTest, GarbageRecentProfileStartsWithDefaults) {
+    writeFile(dir.path() / "recent.prf", std::string("\x01\x02[[[\xff\xfe=\n=x\n[TAB\nA", 18));
+    MainWindow& w = start();
+    EXPECT_EQ(w.tree().mainTabs()->currentIndex(), 0);
+    EXPECT_FALSE(w.tree().isTabVisible(pages::service));
+    EXPECT_EQ(w.windowTitle().toStdString(), "Программа настройки ТКС-71ЛД, версия 0.099");
+}
+
+TEST_F(MainWindowTest, ElectrodeCleaningTabFollowsTheProfile) {
+    writeFile(dir.path() / "recent.prf", "[TAB]\nElClearTabEn=0\n");
+    {
+        MainWindow& w = start();
+        EXPECT_FALSE(w.tree().isTabVisible(pages::service));
+        EXPECT_TRUE(w.tree().isTabVisible(pages::archive));
+        EXPECT_FALSE(w.tree().isTabVisible(pages::allSettings));
+        w.shutDown();
+        window.reset();
+    }
+    writeFile(dir.path() / "recent.prf",
+              "[TAB]\nElClearTabEn=1\nActivePageIndex4=1\nActivePageIndex5=7\n"
+              "[Form title]\nform_title=Стенд 3\n");
+    MainWindow& w = start();
+    EXPECT_TRUE(w.tree().isTabVisible(pages::service));
+    EXPECT_FALSE(w.tree().isTabVisible(pages::servicePar));
+    EXPECT_EQ(w.tree().mainTabs()->currentIndex(), 1);
+    EXPECT_EQ(w.tree().workTabs()->currentIndex(), 7);
+    EXPECT_EQ(w.windowTitle().toStdString(), "Стенд 3");
+}
+
+TEST_F(MainWindowTest, MenuLoadsAProfileThatReachesAHiddenPage) {
+    MainWindow& w = start();
+    const QList<QAction*> menus = w.menuBar()->actions();
+    ASSERT_EQ(menus.size(), 1);
+    EXPECT_EQ(menus[0]->text().toStdString(), "Файл");
+    EXPECT_EQ(w.loadProfileAction()->text().toStdString(), "Прочитать профиль настроек из файла");
+    EXPECT_EQ(w.saveProfileAction()->text().toStdString(), "Записать профиль настроек в файл");
+
+    const fs::path file = dir.path() / "service.prf";
+    writeFile(file, "[TAB]\nActivePageIndex4=1\nActivePageIndex5=16\n"
+                    "[izm_i_f_diskr]\nuse=0\n");
+    dialogs.openFiles.push_back(file.string());
+    w.loadProfileAction()->trigger();
+    EXPECT_EQ(w.tree().workTabs()->currentWidget(), w.tree().page(pages::allSettings));
+    EXPECT_EQ(w.image().izm_i_f_diskr.use, 0);
+
+    // Saving writes the current selection.
+    const fs::path saved = dir.path() / "copy.prf";
+    dialogs.saveFiles.push_back(saved.string());
+    w.saveProfileAction()->trigger();
+    EXPECT_NE(readFile(saved).find("ActivePageIndex5=16"), std::string::npos);
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(MainWindowTest, PollTickPaintsTheMeasuredValues) {
+    attachSim();
+    MainWindow& w = start();
+    // Start-up opened COM1 silently, cleared RTS and set DTR.
+    EXPECT_TRUE(com1->open);
+    EXPECT_FALSE(com1->rts);
+    EXPECT_TRUE(com1->dtr);
+    EXPECT_EQ(w.programPage().portSelector()->currentText().toStdString(), "COM1");
+    EXPECT_EQ(w.programPage().portSelector()->itemData(0, Qt::ToolTipRole).toString().toStdString(),
+              kCom1Path);
+    EXPECT_TRUE(w.pollTimer().isActive());
+
+    MeasurePage& page = w.measurePage();
+    page.cyclicButton()->click();
+    ASSERT_TRUE(w.measurePanel().cyclic());
+    com1->requests.clear();
+    w.pollTick();
+    EXPECT_TRUE(w.pollTimer().isActive());
+    EXPECT_EQ(w.pollTimer().interval(), 1000);
+    EXPECT_EQ(com1->requests.size(), 3u); // measured block, primary flow, outputs
+
+    const MeasureScreen& screen = w.measurePanel().screen();
+    QWidget* flow = page.widgetOf(&MeasureScreen::flow);
+    ASSERT_NE(flow, nullptr);
+    EXPECT_FALSE(screen.flow.text.empty());
+    EXPECT_EQ(text(flow).toStdString(), screen.flow.text);
+    EXPECT_EQ(text(page.widgetOf(&MeasureScreen::statusLine)).toStdString(),
+              screen.statusLine.text);
+    EXPECT_EQ(text(page.widgetOf(&MeasureScreen::volumeSum)).toStdString(), screen.volumeSum.text);
+    EXPECT_EQ(text(page.widgetOf(&MeasureScreen::cycles)).toStdString(), "1");
+    EXPECT_EQ(text(page.widgetOf(&MeasureScreen::errors)).toStdString(), "0");
+    const auto rgb = *rgbOf(screen.flow.colour);
+    EXPECT_EQ(base(flow), QColor(rgb.r, rgb.g, rgb.b));
+
+    // The meter stops answering: the tick reports the exchange error on yellow.
+    com1->responder = nullptr;
+    w.pollTick();
+    EXPECT_EQ(text(page.widgetOf(&MeasureScreen::statusLine)).toStdString(), "Ошибка обмена");
+    EXPECT_EQ(base(page.widgetOf(&MeasureScreen::statusLine)), QColor(255, 255, 0));
+    EXPECT_EQ(text(page.widgetOf(&MeasureScreen::errors)).toStdString(), "1");
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(MainWindowTest, ReadOutputsLampToggles) {
+    attachSim();
+    MainWindow& w = start();
+    QPushButton* lamp = w.measurePage().readOutputsLamp();
+    EXPECT_TRUE(lamp->styleSheet().contains(QStringLiteral("rgb(0, 255, 0)")));
+    lamp->click();
+    EXPECT_EQ(w.image().izm_i_f_diskr.use, 0);
+    EXPECT_TRUE(lamp->styleSheet().isEmpty());
+}
+
+TEST_F(MainWindowTest, PageChangeStopsThePollAndReturningDoesNotRestartIt) {
+    attachSim();
+    MainWindow& w = start();
+    w.measurePage().cyclicButton()->click();
+    ASSERT_TRUE(w.measurePanel().cyclic());
+    w.tree().mainTabs()->setCurrentIndex(1);
+    EXPECT_FALSE(w.measurePanel().cyclic());
+    w.tree().mainTabs()->setCurrentIndex(0);
+    EXPECT_FALSE(w.measurePanel().cyclic());
+    com1->requests.clear();
+    w.pollTick();
+    EXPECT_TRUE(com1->requests.empty());
+    EXPECT_TRUE(w.pollTimer().isActive());
+}
+
+TEST_F(MainWindowTest, TickAndClicksDuringAnExchangeDoNothing) {
+    attachSim();
+    MainWindow& w = start();
+    w.measurePage().cyclicButton()->click();
+
+    // Another operation holds the link: the tick skips and re-arms.
+    {
+        OperationGuard other(w.link());
+        com1->requests.clear();
+        w.pollTick();
+        EXPECT_TRUE(com1->requests.empty());
+        EXPECT_TRUE(w.pollTimer().isActive());
+        EXPECT_TRUE(w.measurePanel().cyclic());
+    }
+
+    // While the tick's own transaction waits, clicks that would exchange do nothing, a
+    // reopen asked for by a selector waits, and the stop button still works.
+    int clicks = 0;
+    pump.onEvents = [&] {
+        if (clicks++ > 0)
+            return;
+        w.measurePage().readButton()->click();
+        w.programPage().checkButton()->click();
+        w.programPage().refreshButton()->click();
+        w.programPage().paritySelector()->setCurrentIndex(2);
+        w.measurePage().stopButton()->click();
+    };
+    const int opensBefore = devices.opens;
+    com1->requests.clear();
+    w.pollTick();
+    pump.onEvents = nullptr;
+    EXPECT_GT(clicks, 0);
+    EXPECT_EQ(devices.opens, opensBefore);
+    EXPECT_FALSE(w.measurePanel().cyclic());
+    EXPECT_TRUE(dialogs.shown.empty());
+    for (const auto& request : com1->requests)
+        EXPECT_EQ(request.at(1), 0x03) << "only the tick's reads went out";
+    EXPECT_EQ(w.link().settings.parity, 2);
+    EXPECT_EQ(w.programPage().statusLine()->text().toStdString(), "COM1, 19200 , четный паритет ");
+}
+
+TEST_F(MainWindowTest, FillingFlagKeepsTheSelectorsFromReopening) {
+    attachSim();
+    MainWindow& w = start();
+    ProgramSettingsPage& page = w.programPage();
+    const int opens = devices.opens;
+
+    w.link().settings.speedIndex = 10;
+    w.link().settings.parity = 1;
+    w.link().settings.NetAdrr = 247;
+    page.showLinkStatus();
+    page.fillPortLists();
+    EXPECT_EQ(devices.opens, opens);
+    EXPECT_EQ(page.speedSelector()->currentText().toStdString(), "115200");
+    EXPECT_EQ(page.paritySelector()->currentText().toStdString(), "Нечетный");
+    EXPECT_EQ(page.addressSelector()->currentText().toStdString(), "247");
+    EXPECT_EQ(page.addressSelector()->itemText(5).toStdString(), "  5");
+    EXPECT_EQ(page.addressSelector()->count(), 248);
+    EXPECT_EQ(page.statusLine()->text().toStdString(), "COM1, 115200 , нечетный паритет ");
+
+    // Index 6 is not on the speed list: the selector shows 9600, the setting stays.
+    w.link().settings.speedIndex = 6;
+    page.showLinkStatus();
+    EXPECT_EQ(page.speedSelector()->currentText().toStdString(), "9600");
+    EXPECT_EQ(w.link().settings.speedIndex, 6);
+
+    // The user's choice stores, shows and reopens; the address only stores.
+    page.speedSelector()->setCurrentIndex(1);
+    EXPECT_EQ(w.link().settings.speedIndex, 4);
+    EXPECT_EQ(devices.opens, opens + 1);
+    EXPECT_EQ(com1->line.baud, 2400u);
+    page.addressSelector()->setCurrentIndex(3);
+    EXPECT_EQ(w.link().settings.NetAdrr, 3);
+    EXPECT_EQ(devices.opens, opens + 1);
+}
+
+TEST_F(MainWindowTest, CheckLinkStopsThePollAndMakesTheMeterBlink) {
+    attachSim();
+    MainWindow& w = start();
+    w.measurePage().cyclicButton()->click();
+    com1->requests.clear();
+    w.programPage().checkButton()->click();
+    EXPECT_FALSE(w.measurePanel().cyclic());
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].caption, "Результат операции");
+    EXPECT_EQ(dialogs.shown[0].text, "Прибор ответил.");
+    ASSERT_EQ(com1->requests.size(), 1u);
+    EXPECT_EQ(com1->requests[0].at(1), 0x10); // function: write multiple registers
+    EXPECT_EQ(com1->requests[0].at(2), 0x04); // start, high byte
+    EXPECT_EQ(com1->requests[0].at(3), 0x16); // start, low byte
+}
+
+TEST_F(MainWindowTest, ConfiguredPortMissingKeepsItsNumber) {
+    writeFile(dir.path() / "dev.dat",
+              "[COM_SETTINGS]\nNumber=7\n[PORTS]\nCOM2=/fake/a\nCOM5=/fake/b\n");
+    devices.add("/fake/a");
+    devices.add("/fake/b");
+    MainWindow& w = start();
+    ProgramSettingsPage& page = w.programPage();
+    EXPECT_EQ(page.portSelector()->count(), 2);
+    EXPECT_EQ(page.portSelector()->currentText().toStdString(), "COM5");
+    EXPECT_EQ(page.availablePorts()->toPlainText().toStdString(), "COM2\nCOM5");
+    EXPECT_EQ(w.link().settings.Number, 7);
+    EXPECT_TRUE(dialogs.shown.empty()); // the silent open failed silently
+    page.portSelector()->setCurrentIndex(0);
+    EXPECT_EQ(w.link().settings.Number, 2);
+    EXPECT_EQ(page.portSelector()->toolTip().toStdString(), "/fake/a");
+}
+
+} // namespace
+} // namespace flowcfg::test
