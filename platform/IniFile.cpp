@@ -128,7 +128,9 @@ bool IniFile::load() {
     eol_ = "\n";
     existed_ = false;
 
-    const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: a FIFO or device in place of the file must not hang the load; anything
+    // but a regular file is refused below.
+    const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         return errno == ENOENT || errno == ENOTDIR;
     }
@@ -331,8 +333,17 @@ std::string IniFile::text() const {
 
 bool IniFile::save(std::string* error) const {
     namespace fs = std::filesystem;
-    const fs::path dir = path_.has_parent_path() ? path_.parent_path() : fs::path(".");
-    const std::string name = path_.filename().string();
+    // A symbolic link keeps pointing at the file: the file it names is replaced, not the link.
+    std::error_code ec;
+    fs::path target = path_;
+    if (fs::is_symlink(path_, ec)) {
+        const fs::path resolved = fs::weakly_canonical(path_, ec);
+        if (!ec) {
+            target = resolved;
+        }
+    }
+    const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    const std::string name = target.filename().string();
     std::string pattern = (dir / ("." + name + ".tmp-XXXXXX")).string();
     const int fd = ::mkstemp(pattern.data());
     if (fd < 0) {
@@ -344,7 +355,7 @@ bool IniFile::save(std::string* error) const {
     // The new file gets the old file's permissions, made writable; a new file gets 0644.
     mode_t mode = 0644;
     struct stat st {};
-    const bool targetExists = ::stat(path_.c_str(), &st) == 0;
+    const bool targetExists = ::stat(target.c_str(), &st) == 0;
     if (targetExists) {
         mode = (st.st_mode & 07777) | S_IWUSR;
     }
@@ -367,12 +378,12 @@ bool IniFile::save(std::string* error) const {
     }
     // A read-only target has its attributes cleared before it is replaced.
     if (targetExists && (st.st_mode & S_IWUSR) == 0) {
-        ::chmod(path_.c_str(), (st.st_mode & 07777) | S_IWUSR);
+        ::chmod(target.c_str(), (st.st_mode & 07777) | S_IWUSR);
     }
-    if (::rename(temp.path().c_str(), path_.c_str()) != 0) {
+    if (::rename(temp.path().c_str(), target.c_str()) != 0) {
         const int renameErr = errno;
         if (targetExists && (st.st_mode & S_IWUSR) == 0) {
-            ::chmod(path_.c_str(), st.st_mode & 07777);
+            ::chmod(target.c_str(), st.st_mode & 07777);
         }
         return fail(error, "Не удалось заменить файл \"" + path_.string() +
                                "\": " + systemError(renameErr));

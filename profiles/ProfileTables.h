@@ -76,7 +76,7 @@ struct CreationValue {
 };
 std::span<const CreationValue> creationValues();
 
-// The value a row refers to, or std::monostate-like nullopt for rows without a member.
+// The value a row refers to; nullopt for a row without a member (a fixed value).
 std::optional<ProfileRef> refOf(const ProfileKey& row, DeviceImage& image, ToolSettings& tools);
 
 // The load default of a row as text, with paths in workDir.

@@ -99,34 +99,36 @@ std::string profileValueText(ValueKind kind, const ProfileRef& ref) {
         ref);
 }
 
-void storeInteger(const ProfileRef& ref, std::int64_t value) {
-    std::visit(
-        [value](auto* p) {
-            using T = std::remove_pointer_t<decltype(p)>;
-            if constexpr (std::is_same_v<T, std::string>) {
-                *p = decimal(value);
-            } else if constexpr (std::is_same_v<T, float>) {
-                *p = static_cast<float>(value);
-            } else {
-                *p = static_cast<T>(value); // wraps to the width, as the register would
-            }
-        },
-        ref);
-}
+namespace {
 
-void storeFloat(const ProfileRef& ref, float value) {
+// Stores a number read from the file into whatever member the key is bound to.
+template <typename V> void storeNumber(const ProfileRef& ref, V value) {
     std::visit(
         [value](auto* p) {
             using T = std::remove_pointer_t<decltype(p)>;
             if constexpr (std::is_same_v<T, std::string>) {
-                *p = formatFixed4(value);
-            } else if constexpr (std::is_same_v<T, float>) {
-                *p = value;
+                if constexpr (std::is_same_v<V, float>) {
+                    *p = formatFixed4(value);
+                } else {
+                    *p = decimal(value);
+                }
+            } else if constexpr (std::is_same_v<T, float> || std::is_same_v<V, std::int64_t>) {
+                *p = static_cast<T>(value); // integers wrap to the width, as the register would
             } else {
                 *p = roundedInto<T>(value);
             }
         },
         ref);
+}
+
+} // namespace
+
+void storeInteger(const ProfileRef& ref, std::int64_t value) {
+    storeNumber(ref, value);
+}
+
+void storeFloat(const ProfileRef& ref, float value) {
+    storeNumber(ref, value);
 }
 
 void storeText(const ProfileRef& ref, std::string text) {

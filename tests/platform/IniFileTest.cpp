@@ -136,10 +136,13 @@ TEST_F(IniFileTest, MissingEmptyAndGarbageFilesLoadAsEmpty) {
     const IniFile g = loaded(garbage);
     EXPECT_EQ(g.readString("S", "k", ""), "v");
 
-    // A directory where the file should be cannot be read.
+    // A directory or a FIFO where the file should be cannot be read, and does not hang.
     fs::create_directory(file("dir.ini"));
     IniFile d(file("dir.ini"));
     EXPECT_FALSE(d.load());
+    ASSERT_EQ(::mkfifo(file("fifo.ini").c_str(), 0600), 0);
+    IniFile fifo(file("fifo.ini"));
+    EXPECT_FALSE(fifo.load());
 }
 
 TEST_F(IniFileTest, Windows1251LinesAreDecoded) {
@@ -198,6 +201,18 @@ TEST_F(IniFileTest, SaveReplacesAtomicallyAndKeepsLineEnds) {
     fresh.writeString("Sec", "key", "v");
     ASSERT_TRUE(fresh.save(&error)) << error;
     EXPECT_EQ(get(file("new.ini")), "[Sec]\nkey=v\n");
+}
+
+TEST_F(IniFileTest, SaveThroughASymbolicLinkReplacesTheFileItNames) {
+    fs::create_directory(file("real"));
+    put(file("real/p.ini"), "[A]\nk=1\n");
+    fs::create_symlink(file("real/p.ini"), file("link.ini"));
+    IniFile ini(file("link.ini"));
+    ASSERT_TRUE(ini.load());
+    ini.writeInt("A", "k", 2);
+    ASSERT_TRUE(ini.save());
+    EXPECT_TRUE(fs::is_symlink(file("link.ini")));
+    EXPECT_EQ(get(file("real/p.ini")), "[A]\nk=2\n");
 }
 
 TEST_F(IniFileTest, ReadOnlyTargetIsOverwritten) {
