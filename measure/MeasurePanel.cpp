@@ -53,6 +53,10 @@ TickResult MeasurePanel::tick(bool measurementPageShown) {
         setCyclic(false);
     if (!cyclicMain_)
         return TickResult::Idle;
+    return pollOnce();
+}
+
+TickResult MeasurePanel::pollOnce() {
     const OperationGuard guard(ctx_);
     if (!guard)
         return TickResult::Busy;

@@ -55,6 +55,9 @@ public:
     // One tick of the main poll. measurementPageShown: the main page set shows its first
     // page; when it does not, the poll is switched off.
     TickResult tick(bool measurementPageShown);
+    // The reads, painting, counting and logging of one tick, whether the poll is on or not
+    // (the command line polls a given number of times on a port it opened itself).
+    TickResult pollOnce();
 
     // "Прочитать": one read of everything with a result box.
     void readOnce();
