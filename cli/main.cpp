@@ -9,7 +9,6 @@ namespace {
 
 void addAllCommands(CLI::App& app, flowcfg::Session& session) {
     flowcfg::addLinkCommands(app, session);
-    flowcfg::addArchiveCommands(app, session);
     flowcfg::addMeasureCommands(app, session);
 }
 
