@@ -9,7 +9,7 @@ packages=(
   libcli11-dev libmodbus-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   xvfb xauth
-  python3 python3-pymodbus python3-serial mbpoll
+  python3 python3-pymodbus python3-serial python3-serial-asyncio mbpoll
   clang-format
 )
 

@@ -6,10 +6,12 @@
 #include "sim/PtyServer.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <atomic>
 #include <charconv>
 #include <csignal>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -114,6 +116,13 @@ int main(int argc, char** argv) {
             std::cerr << "flowsim: " << error << '\n';
             return 2;
         }
+    }
+    if (!serve.freezeTime) { // the meter's clock starts at the computer's local time
+        const std::time_t now = std::time(nullptr);
+        std::tm local{};
+        if (localtime_r(&now, &local))
+            config.clock = CivilTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                                     local.tm_hour,        local.tm_min,     local.tm_sec};
     }
     MeterSlave slave(config, seed);
     for (const auto& text : faultTexts) {

@@ -1,0 +1,218 @@
+// flowsim on a real pty, checked by independent masters: mbpoll (libmodbus) and pymodbus.
+// flowsim runs with its time frozen, so every register is the value the same meter built
+// in-process reports through its own API.
+
+#include "FlowsimProcess.h"
+#include "sim/Meter.h"
+#include "sim/RtuFrame.h"
+
+#include <array>
+#include <chrono>
+#include <fcntl.h>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <regex>
+#include <termios.h>
+#include <unistd.h>
+
+namespace flowcfg::test {
+namespace {
+
+using Words = std::vector<std::uint16_t>;
+
+const std::vector<std::string> kFrozenArgs = {
+    "--freeze-time", "--fixed-flow", "25.5", "--float-order", "2", "--archive-frames", "30", "-v"};
+
+// The same meter as flowsim with kFrozenArgs.
+sim::Meter frozenMeter() {
+    sim::MeterConfig c;
+    c.floatOrder = 2;
+    c.archiveFrames = 30;
+    sim::Meter m(c);
+    m.setReg(sim::reg::kEmulationMode, 1);
+    m.setFloat(sim::reg::kEmulationFixed, 25.5F);
+    m.refresh();
+    return m;
+}
+
+// mbpoll [options] device [values to write]
+std::vector<std::string> mbpoll(const std::string& device, std::vector<std::string> options,
+                                std::vector<std::string> values = {}) {
+    std::vector<std::string> args{"mbpoll", "-m", "rtu", "-a", "1",  "-b", "19200", "-P",
+                                  "none",   "-t", "4",   "-0", "-1", "-o", "2"};
+    args.insert(args.end(), options.begin(), options.end());
+    args.push_back(device);
+    args.insert(args.end(), values.begin(), values.end());
+    return args;
+}
+
+// "[256]: 	16844" lines of an mbpoll read; a value above 32767 is followed by its signed twin.
+Words mbpollValues(const std::string& output) {
+    Words w;
+    static const std::regex line(R"(\[(\d+)\]:\s+(\d+))");
+    for (auto it = std::sregex_iterator(output.begin(), output.end(), line);
+         it != std::sregex_iterator(); ++it)
+        w.push_back(static_cast<std::uint16_t>(std::stoul((*it)[2])));
+    return w;
+}
+
+CommandResult pymodbus(const std::string& device, const std::vector<std::string>& tail,
+                       const std::string& baud = "19200", const std::string& address = "1") {
+    std::vector<std::string> args{"/usr/bin/python3", PYMODBUS_PEER, device, baud, address};
+    args.insert(args.end(), tail.begin(), tail.end());
+    return runCommand(args);
+}
+
+Words pymodbusValues(const CommandResult& r) {
+    Words w;
+    if (r.output.rfind("regs ", 0) != 0)
+        return w;
+    std::stringstream s(r.output.substr(5));
+    unsigned v = 0;
+    while (s >> v)
+        w.push_back(static_cast<std::uint16_t>(v));
+    return w;
+}
+
+bool pymodbusUsable() {
+    return runCommand({"/usr/bin/python3", "-c", "import pymodbus.client"}).status == 0;
+}
+
+TEST(FlowsimInterop, MbpollReadsWhatTheMeterHoldsAndWritesThroughTheLock) {
+    if (!haveProgram("mbpoll"))
+        GTEST_SKIP() << "mbpoll is not installed";
+    FlowsimProcess flowsim(kFrozenArgs);
+    const sim::Meter expected = frozenMeter();
+
+    const auto block = runCommand(mbpoll(flowsim.device(), {"-r", "256", "-c", "49"}));
+    EXPECT_EQ(mbpollValues(block.output), expected.regs(0x0100, 49)) << block.output;
+    const auto outputs = runCommand(mbpoll(flowsim.device(), {"-r", "305", "-c", "11"}));
+    EXPECT_EQ(mbpollValues(outputs.output), expected.regs(0x0131, 11)) << outputs.output;
+    const auto flow = runCommand(mbpoll(flowsim.device(), {"-t", "4:float", "-B", "-r", "0"}));
+    EXPECT_NE(flow.output.find("25.5"), std::string::npos) << flow.output;
+
+    // One value is written with FC6, which the meter does not have.
+    const auto single = runCommand(mbpoll(flowsim.device(), {"-r", "1264"}, {"4321"}));
+    EXPECT_NE(single.output.find("Illegal function"), std::string::npos) << single.output;
+    // Locked: the meter refuses the setting; after the unlock it takes it.
+    const auto locked = runCommand(mbpoll(flowsim.device(), {"-r", "5385"}, {"0", "4321"}));
+    EXPECT_NE(locked.output.find("Slave device or server failure"), std::string::npos)
+        << locked.output;
+    runCommand(mbpoll(flowsim.device(), {"-r", "1278"}, {"1", "1"}));
+    const auto written = runCommand(mbpoll(flowsim.device(), {"-r", "5385"}, {"0", "4321"}));
+    EXPECT_EQ(written.status, 0) << written.output;
+    const auto back = runCommand(mbpoll(flowsim.device(), {"-r", "5385", "-c", "2"}));
+    EXPECT_EQ(mbpollValues(back.output), (Words{0, 4321})) << back.output;
+
+    const auto outside = runCommand(mbpoll(flowsim.device(), {"-r", "300", "-c", "20"}));
+    EXPECT_NE(outside.output.find("Illegal data address"), std::string::npos) << outside.output;
+
+    EXPECT_NE(flowsim.log().find("<- 01 10 15 09 00 02 04 00 00 10 E1"), std::string::npos)
+        << flowsim.log();
+    EXPECT_EQ(flowsim.stop(), 0);
+}
+
+TEST(FlowsimInterop, PymodbusReadsWritesAndGetsTheExceptions) {
+    if (!pymodbusUsable())
+        GTEST_SKIP() << "pymodbus is not usable under /usr/bin/python3";
+    FlowsimProcess flowsim(kFrozenArgs);
+    const sim::Meter expected = frozenMeter();
+    const std::string& dev = flowsim.device();
+
+    EXPECT_EQ(pymodbusValues(pymodbus(dev, {"read", "0x0100", "49"})), expected.regs(0x0100, 49));
+    EXPECT_EQ(pymodbusValues(pymodbus(dev, {"read", "0x7DFF", "81"})), expected.regs(0x7DFF, 81));
+    EXPECT_EQ(pymodbusValues(pymodbus(dev, {"read", "0x0000", "4"})), expected.regs(0x0000, 4));
+
+    EXPECT_EQ(pymodbus(dev, {"write", "0x1800", "7"}).output, "exception 4\n");
+    EXPECT_EQ(pymodbus(dev, {"write", "0x04FE", "1", "1"}).output, "written\n");
+    EXPECT_EQ(pymodbus(dev, {"write", "0x1800", "7"}).output, "written\n");
+    EXPECT_EQ(pymodbusValues(pymodbus(dev, {"read", "0x1800", "1"})), Words{7});
+    EXPECT_EQ(pymodbus(dev, {"read", "0x0130", "20"}).output, "exception 2\n");
+    EXPECT_EQ(pymodbus(dev, {"write", "0x1099", "0", "0"}).output, "exception 2\n");
+    EXPECT_EQ(pymodbus(dev, {"write", "0x0409", "11"}).output, "exception 3\n");
+    EXPECT_EQ(flowsim.stop(), 0);
+}
+
+TEST(FlowsimInterop, NetworkWriteMovesTheMeterToItsNewLine) {
+    if (!pymodbusUsable())
+        GTEST_SKIP() << "pymodbus is not usable under /usr/bin/python3";
+    FlowsimProcess flowsim({"--freeze-time", "--check-line", "-v"});
+    const std::string& dev = flowsim.device();
+    EXPECT_EQ(pymodbus(dev, {"write", "0x04FE", "1", "1"}).output, "written\n");
+    EXPECT_EQ(pymodbus(dev, {"write", "0x0408", "5", "8", "0"}).output, "written\n");
+    // The old line hears nothing; address 5 at 38400 baud answers.
+    EXPECT_NE(pymodbus(dev, {"read", "0x0408", "3"}, "19200", "5").output.rfind("regs", 0), 0U);
+    EXPECT_EQ(pymodbusValues(pymodbus(dev, {"read", "0x0408", "3"}, "38400", "5")),
+              (Words{5, 8, 0}));
+    EXPECT_EQ(flowsim.stop(), 0);
+}
+
+// Our own raw framing of the archive-block read over the pty, paced at 19200 baud.
+std::vector<std::uint8_t> rawExchange(const std::string& device, std::vector<std::uint8_t> request,
+                                      std::size_t expect) {
+    const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY);
+    if (fd < 0)
+        return {};
+    termios tio{};
+    tcgetattr(fd, &tio);
+    cfmakeraw(&tio);
+    cfsetispeed(&tio, B19200);
+    cfsetospeed(&tio, B19200);
+    tcsetattr(fd, TCSANOW, &tio);
+    sim::appendCrc(request);
+    if (::write(fd, request.data(), request.size()) != static_cast<ssize_t>(request.size())) {
+        ::close(fd);
+        return {};
+    }
+    std::vector<std::uint8_t> answer;
+    std::array<std::uint8_t, 2048> buf{};
+    pollfd p{fd, POLLIN, 0};
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(4);
+    while (answer.size() < expect && std::chrono::steady_clock::now() < deadline) {
+        if (poll(&p, 1, 300) <= 0)
+            continue;
+        const ssize_t n = ::read(fd, buf.data(), buf.size());
+        if (n > 0)
+            answer.insert(answer.end(), buf.begin(), buf.begin() + n);
+    }
+    ::close(fd);
+    return answer;
+}
+
+TEST(FlowsimInterop, ArchiveBlockComesWholeOverThePacedPty) {
+    const std::filesystem::path link =
+        std::filesystem::temp_directory_path() / ("flowsim-test-" + std::to_string(getpid()));
+    FlowsimProcess flowsim(
+        {"--freeze-time", "--pace", "--archive-frames", "25", "--link", link.string()});
+    EXPECT_EQ(std::filesystem::read_symlink(link), flowsim.device());
+
+    const auto t0 = std::chrono::steady_clock::now();
+    const auto answer = rawExchange(link.string(), {0x01, 0x19, 0x00, 0x00, 0x00, 0x02}, 1030);
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0)
+            .count();
+    ASSERT_EQ(answer.size(), 1030U);
+    EXPECT_TRUE(sim::crcValid(answer));
+    EXPECT_GE(ms, 500); // 1030 characters of 10 bits at 19200 baud take 536 ms
+    int valid = 0;
+    for (std::size_t f = 0; f < 10; ++f) {
+        const auto* frame = answer.data() + 4 + f * 102;
+        std::uint8_t sum = 0;
+        for (std::size_t i = 0; i < 101; ++i)
+            sum = static_cast<std::uint8_t>(sum + frame[i]);
+        valid += sum == frame[101];
+    }
+    EXPECT_EQ(valid, 5); // frames 21..25
+
+    const auto beyond = rawExchange(link.string(), {0x01, 0x19, 0x00, 0x00, 0x00, 0x03}, 5);
+    std::vector<std::uint8_t> exception{0x01, 0x99, 0x02};
+    sim::appendCrc(exception);
+    EXPECT_EQ(beyond, exception);
+
+    EXPECT_EQ(flowsim.stop(), 0);
+    EXPECT_FALSE(std::filesystem::is_symlink(link)); // removed on SIGTERM
+}
+
+} // namespace
+} // namespace flowcfg::test
