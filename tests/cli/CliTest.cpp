@@ -1,0 +1,154 @@
+#include "../link/LinkFixture.h"
+#include "SimLine.h"
+#include "cli/CliNumbers.h"
+#include "cli/Commands.h"
+#include "cli/RunCli.h"
+#include "platform/IniFile.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace flowcfg::test {
+namespace {
+
+std::string readFile(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// flowcfg-cli with its link commands on in-process lines: "/dev/sim" is the simulated meter
+// at address 1, "/dev/scripted" answers with `scripted`.
+class CliTest : public ::testing::Test {
+protected:
+    CliTest() {
+        auto simLine = devices.add("/dev/sim");
+        simLine->clock = &clock;
+        attachMeter(*simLine, slave, clock);
+        auto scriptedLine = devices.add("/dev/scripted");
+        scriptedLine->clock = &clock;
+        scriptedLine->responder = [this](std::span<const std::uint8_t>) { return scripted; };
+    }
+
+    int run(std::vector<std::string> args) {
+        out.str({});
+        err.str({});
+        args.insert(args.begin(), {"flowcfg-cli", "--dir", dir.path().string()});
+        std::vector<const char*> argv;
+        for (const auto& a : args)
+            argv.push_back(a.c_str());
+        Session session(out, err, in, devices, pump, clock);
+        return runCli(static_cast<int>(argv.size()), argv.data(), session, addLinkCommands);
+    }
+
+    TempDir dir;
+    FakeClock clock;
+    FakeEventPump pump{clock};
+    FakeSerialDevices devices;
+    sim::MeterSlave slave;
+    Bytes scripted;
+    std::ostringstream out, err;
+    std::istringstream in;
+};
+
+TEST_F(CliTest, ReadAndWriteAgainstTheSimulatedMeter) {
+    ASSERT_EQ(run({"--port", "/dev/sim", "write", "0x04FE", "1", "0x0001"}), 0) << err.str();
+    EXPECT_EQ(out.str(), "0x04FE (1278) := 0x0001 (1)\n"
+                         "0x04FF (1279) := 0x0001 (1)\n");
+    EXPECT_EQ(slave.meter().reg(0x04FF), 1);
+
+    slave.meter().setReg(0x0102, 0xABCD);
+    ASSERT_EQ(run({"read", "256", "3", "--port", "/dev/sim"}), 0) << err.str();
+    EXPECT_EQ(out.str(), "0x0100 (256) = " + hexAndDecimal(slave.meter().reg(0x0100)) + "\n" +
+                             "0x0101 (257) = " + hexAndDecimal(slave.meter().reg(0x0101)) + "\n" +
+                             "0x0102 (258) = 0xABCD (43981)\n");
+    EXPECT_EQ(err.str(), "");
+
+    // Both files were created and normalised; the per-run options are not written back.
+    const std::string dev = readFile(dir.path() / "dev.dat");
+    EXPECT_NE(dev.find("NetAdrr=1"), std::string::npos);
+    EXPECT_EQ(dev.find("/dev/sim"), std::string::npos);
+    EXPECT_NE(readFile(dir.path() / "to.dat").find("RITDF=192"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "COM.txt"));
+}
+
+TEST_F(CliTest, ExchangeFailuresPrintTheStatusWordAndExitWith2) {
+    EXPECT_EQ(run({"--port", "/dev/sim", "--address", "9", "read", "0x0100", "2"}), 2);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(err.str(), "Ошибка обмена: status 0x8042 (32834), exception code 0x00 (0)\n"
+                         "  0x0002 (2) принято не сколько ожидалось\n"
+                         "  0x0040 (64) совсем ничего не пришло\n"
+                         "  0x8000 (32768) был повтор запроса\n");
+
+    scripted = withCrc({0x01,   // address
+                        0x83,   // function + 0x80
+                        0x02}); // exception code
+    EXPECT_EQ(run({"--port", "/dev/scripted", "read", "0x0100", "2"}), 2);
+    EXPECT_EQ(err.str(), "Ошибка обмена: status 0x801A (32794), exception code 0x02 (2)\n"
+                         "  0x0002 (2) принято не сколько ожидалось\n"
+                         "  0x0008 (8) в ответе не номер команды\n"
+                         "  0x0010 (16) прибор отвечает с ошибкой modbus_err\n"
+                         "  0x8000 (32768) был повтор запроса\n");
+}
+
+TEST_F(CliTest, UsageErrorsAndUnopenablePortsExitWith1) {
+    EXPECT_EQ(run({"--port", "/dev/sim", "read", "0x", "2"}), 1);
+    EXPECT_NE(err.str().find("START"), std::string::npos);
+    EXPECT_EQ(run({"--port", "/dev/sim", "read", "0", "125"}), 1);
+    EXPECT_EQ(run({"--port", "/dev/sim", "write", "0", "65536"}), 1);
+    EXPECT_EQ(run({"--port", "/dev/sim", "--baud", "1234", "read", "0", "1"}), 1);
+    EXPECT_EQ(run({"--port", "/dev/sim", "--parity", "X", "read", "0", "1"}), 1);
+    EXPECT_EQ(run({"--port", "ttyS0", "read", "0", "1"}), 1);
+    EXPECT_EQ(run({"frobnicate"}), 1);
+    EXPECT_EQ(run({}), 1);
+    EXPECT_TRUE(slave.served().empty());
+
+    EXPECT_EQ(run({"--port", "/dev/nothing", "read", "0", "1"}), 1);
+    EXPECT_EQ(err.str(), "Ошибка: Невозможно открыть последовательный порт\n"
+                         "Нет такого устройства: /dev/nothing.\n");
+    devices.refuse("/dev/ttyS4", OpenError::NoPermission);
+    EXPECT_EQ(run({"--port", "COM5", "read", "0", "1"}), 1);
+    EXPECT_NE(err.str().find("dialout"), std::string::npos);
+
+    EXPECT_EQ(run({"read", "--help"}), 0);
+    EXPECT_NE(out.str().find("START"), std::string::npos);
+}
+
+TEST_F(CliTest, ArchiveBlockAsHexDumpOrRawFile) {
+    Bytes answer{0x01, 0x19, 0x04, 0x00}; // address, function, two bytes not examined
+    for (int i = 0; i < 1024; ++i)
+        answer.push_back(static_cast<std::uint8_t>(i));
+    scripted = withCrc(answer);
+    ASSERT_EQ(run({"--port", "/dev/scripted", "archive-block", "0x10"}), 0) << err.str();
+    const std::string dump = out.str();
+    EXPECT_TRUE(dump.starts_with("0000: 00 01 02 03 04 05 06 07 08 09 0a 0b 0c 0d 0e 0f\n"));
+    EXPECT_NE(dump.find("\n03F0: f0 f1 f2 f3 f4 f5 f6 f7 f8 f9 fa fb fc fd fe ff\n"),
+              std::string::npos);
+
+    const auto file = dir.path() / "block.bin";
+    ASSERT_EQ(run({"--port", "/dev/scripted", "archive-block", "16", "--out", file.string()}), 0);
+    EXPECT_EQ(readFile(file), std::string(answer.begin() + 4, answer.end()));
+    EXPECT_EQ(run({"--port", "/dev/scripted", "archive-block", "16", "--out",
+                   (dir.path() / "no" / "such" / "dir").string()}),
+              1);
+}
+
+TEST_F(CliTest, LogsWhenDevDatSaysSo) {
+    { std::ofstream(dir.path() / "dev.dat") << "[LOG]\nUseLogFile=1\n[PORTS]\nCOM3=/dev/sim\n"; }
+    ASSERT_EQ(run({"--port", "COM3", "read", "0x0100", "1"}), 0) << err.str();
+    const std::string log = readFile(dir.path() / "COM.txt");
+    EXPECT_NE(log.find("Send:\r\n 01 03 01 00 00 01"), std::string::npos) << log;
+    EXPECT_NE(log.find("Answ:\r\n 01 03 02"), std::string::npos) << log;
+}
+
+TEST_F(CliTest, PortsListsWhatCanBeOpened) {
+    devices.add("/dev/ttyS2");
+    { std::ofstream(dir.path() / "dev.dat") << "[PORTS]\nCOM40=/dev/sim\n"; }
+    ASSERT_EQ(run({"ports"}), 0);
+    EXPECT_EQ(out.str(), "COM3\t/dev/ttyS2\nCOM40\t/dev/sim\n");
+}
+
+} // namespace
+} // namespace flowcfg::test
