@@ -102,7 +102,7 @@ bool ArchiveController::takeFrameNumber() {
     return true;
 }
 
-void ArchiveController::readInterval() {
+OperationOutcome ArchiveController::readInterval() {
     ReadOperation op;
     op.steps.push_back({[this](LinkContext& c) { return readArchiveSettings(c, device_); }});
     op.success = kIntervalReadSuccess;
@@ -110,27 +110,27 @@ void ArchiveController::readInterval() {
         showSettings();
         refresh();
     };
-    runReadOperation(ctx_, op);
+    return runReadOperation(ctx_, op);
 }
 
-void ArchiveController::writeInterval() {
+OperationOutcome ArchiveController::writeInterval() {
     WriteOperation op;
     op.confirmation = kIntervalWriteQuestion;
     op.success = kIntervalWriteSuccess;
     op.take = [this] { return takeSelectors(); };
     op.steps.push_back({[this](LinkContext& c) { return writeArchiveSettings(c, device_); }});
-    runWriteOperation(ctx_, op);
+    return runWriteOperation(ctx_, op);
 }
 
-void ArchiveController::readFrameData() {
+OperationOutcome ArchiveController::readFrameData() {
     ReadOperation op;
     op.steps.push_back({[this](LinkContext& c) { return readFrameCounters(c, device_); }});
     op.success = kFrameDataReadSuccess;
     op.show = [this] { refresh(); };
-    runReadOperation(ctx_, op);
+    return runReadOperation(ctx_, op);
 }
 
-void ArchiveController::readFrameNumber() {
+OperationOutcome ArchiveController::readFrameNumber() {
     ReadOperation op;
     op.steps.push_back({[this](LinkContext& c) { return readReadFrameNumber(c, device_); }});
     op.success = kIntervalReadSuccess; // the meter's tool shows the interval text here too
@@ -138,16 +138,16 @@ void ArchiveController::readFrameNumber() {
         screen_.readFrameNumber = std::to_string(device_.readings.read_frame_number);
         refresh();
     };
-    runReadOperation(ctx_, op);
+    return runReadOperation(ctx_, op);
 }
 
-void ArchiveController::writeFrameNumber() {
+OperationOutcome ArchiveController::writeFrameNumber() {
     WriteOperation op;
     op.confirmation = kFrameNumberWriteQuestion;
     op.success = kFrameNumberWriteSuccess;
     op.take = [this] { return takeFrameNumber(); };
     op.steps.push_back({[this](LinkContext& c) { return writeReadFrameNumber(c, device_); }});
-    runWriteOperation(ctx_, op);
+    return runWriteOperation(ctx_, op);
 }
 
 bool ArchiveController::start(std::optional<std::uint32_t> frames) {

@@ -8,6 +8,7 @@
 #include "archive/ArchiveScreen.h"
 #include "archive/ArchiveTransfer.h"
 #include "link/LinkContext.h"
+#include "link/WriteGuard.h"
 #include "model/DeviceImage.h"
 
 #include <cstdint>
@@ -40,13 +41,13 @@ public:
     ArchiveController(LinkContext& ctx, DeviceImage& device, std::filesystem::path exportDir = {});
 
     // "ПРОЧИТАТЬ" / "ЗАПИСАТЬ" of the interval (with the two hidden selectors).
-    void readInterval();
-    void writeInterval();
+    OperationOutcome readInterval();
+    OperationOutcome writeInterval();
     // "ПРОЧИТАТЬ" of the frame data: the counters and the block count.
-    void readFrameData();
+    OperationOutcome readFrameData();
     // "ПРОЧИТАТЬ" / "ЗАПИСАТЬ" under "НОМЕР ЧИТАЕМОГО КАДРА".
-    void readFrameNumber();
-    void writeFrameNumber();
+    OperationOutcome readFrameNumber();
+    OperationOutcome writeFrameNumber();
 
     // The three download buttons (nullopt: every frame) and "Остановить ". start and tick
     // return whether the transfer timer is to be armed (kTransferTickMs).

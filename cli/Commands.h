@@ -11,6 +11,8 @@ namespace flowcfg {
 
 // ports, read, write, archive-block.
 void addLinkCommands(CLI::App& app, Session& session);
+// archive.
+void addArchiveCommands(CLI::App& app, Session& session);
 // measure.
 void addMeasureCommands(CLI::App& app, Session& session);
 

@@ -9,6 +9,7 @@ namespace {
 
 void addAllCommands(CLI::App& app, flowcfg::Session& session) {
     flowcfg::addLinkCommands(app, session);
+    flowcfg::addArchiveCommands(app, session);
     flowcfg::addMeasureCommands(app, session);
 }
 

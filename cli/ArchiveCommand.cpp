@@ -1,0 +1,147 @@
+// archive: download the meter's archive block by block like the "АРХИВ" page and write the
+// text export. Ctrl-C stops like "Остановить ": what was read so far is still written.
+
+#include "archive/ArchiveImage.h"
+#include "archive/ArchiveTransfer.h"
+#include "cli/CliNumbers.h"
+#include "cli/Commands.h"
+#include "model/DeviceImage.h"
+
+#include <atomic>
+#include <csignal>
+#include <filesystem>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <unistd.h>
+
+namespace flowcfg {
+
+namespace {
+
+struct ArchiveOptions {
+    std::string frames = "all";
+    std::string outDir; // empty: --dir
+};
+
+std::atomic<bool> g_interrupted{false};
+
+extern "C" void onInterrupt(int) {
+    g_interrupted.store(true);
+}
+
+// SIGINT sets the flag for the life of the object; the previous handler comes back after.
+class InterruptFlag {
+public:
+    InterruptFlag() {
+        g_interrupted.store(false);
+        struct sigaction sa {};
+        sa.sa_handler = onInterrupt;
+        sigemptyset(&sa.sa_mask);
+        sigaction(SIGINT, &sa, &previous_);
+    }
+    ~InterruptFlag() { sigaction(SIGINT, &previous_, nullptr); }
+    InterruptFlag(const InterruptFlag&) = delete;
+    InterruptFlag& operator=(const InterruptFlag&) = delete;
+    bool raised() const { return g_interrupted.load(); }
+
+private:
+    struct sigaction previous_ {};
+};
+
+std::optional<std::uint32_t> framesOf(const std::string& text) {
+    if (text == "all")
+        return std::nullopt;
+    return static_cast<std::uint32_t>(cliNumber(text, 1, 0xFFFFFFFF, "--frames"));
+}
+
+// The status line on stderr: rewritten in place on a terminal, otherwise every change but the
+// block progress, which is printed every 100 blocks.
+class ProgressLine {
+public:
+    explicit ProgressLine(std::ostream& err) : err_(err), terminal_(::isatty(STDERR_FILENO) == 1) {}
+    ~ProgressLine() { finish(); }
+    ProgressLine(const ProgressLine&) = delete;
+    ProgressLine& operator=(const ProgressLine&) = delete;
+
+    void show(const ArchiveTransfer& t) {
+        const std::string& status = t.status();
+        if (status == last_)
+            return;
+        last_ = status;
+        if (terminal_) {
+            err_ << '\r' << status << "\033[K" << std::flush;
+            open_ = true;
+            return;
+        }
+        const bool progress = status.rfind("Прочитан блок #", 0) == 0;
+        if (!progress || t.blocksRead() % 100 == 1 || t.blocksRead() == t.blocksPlanned())
+            err_ << status << '\n';
+    }
+    void finish() {
+        if (open_)
+            err_ << '\n';
+        open_ = false;
+    }
+
+private:
+    std::ostream& err_;
+    bool terminal_;
+    bool open_ = false;
+    std::string last_;
+};
+
+void downloadArchive(Session& session, const ArchiveOptions& o) {
+    const auto frames = framesOf(o.frames);
+    const std::filesystem::path outDir = o.outDir.empty() ? session.options.dir : o.outDir;
+    if (!std::filesystem::is_directory(outDir))
+        throw UsageError("--out-dir: " + outDir.string() + " is not a directory");
+    LinkContext& ctx = session.link();
+    if (!session.openLink())
+        return;
+
+    DeviceImage device;
+    auto image = std::make_unique<ArchiveImage>();
+    ArchiveTransfer transfer(ctx, device, *image, outDir);
+    ProgressLine progress(session.err);
+    transfer.changed = [&] { progress.show(transfer); };
+
+    InterruptFlag interrupt;
+    if (!transfer.start(frames)) {
+        progress.finish();
+        session.exitCode = kExitExchange; // the reason has been printed
+        return;
+    }
+    while (!interrupt.raised() && transfer.tick()) {
+    }
+    if (interrupt.raised() || transfer.state() == TransferState::Halted)
+        transfer.stop(); // export what the image holds
+    progress.finish();
+
+    const auto& exported = transfer.lastExport();
+    if (!exported || !exported->ok) {
+        session.exitCode = kExitExchange;
+        return;
+    }
+    session.out << exported->path.string() << '\n';
+    session.err << exported->lines << " кадров записано\n";
+    if (transfer.state() == TransferState::Stopped && !interrupt.raised())
+        session.exitCode = kExitExchange; // halted on a block that could not be read
+}
+
+} // namespace
+
+void addArchiveCommands(CLI::App& app, Session& session) {
+    auto options = std::make_shared<ArchiveOptions>();
+    CLI::App* cmd = app.add_subcommand(
+        "archive", "download the meter's archive like the \"АРХИВ\" page and write the text "
+                   "export (frames_txt_D_M_Y_h_m_s_TOTAL_frames.txt); prints the file's path. "
+                   "Ctrl-C stops and still writes what was read (prefix frames_txt.txt). Exit 2 "
+                   "when the counters or a block cannot be read (what was read is written).");
+    cmd->add_option("--frames", options->frames, "all, 3600, 600 or any number of frames")
+        ->capture_default_str();
+    cmd->add_option("--out-dir", options->outDir, "directory of the export file (default: --dir)");
+    cmd->callback([&session, options] { downloadArchive(session, *options); });
+}
+
+} // namespace flowcfg
