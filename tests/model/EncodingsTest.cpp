@@ -3,8 +3,13 @@
 #include <bit>
 #include <clocale>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <limits>
+#include <unistd.h>
 
 namespace flowcfg::test {
 namespace {
@@ -106,21 +111,45 @@ TEST(Encodings, FormattersGiveCsTextExactly) {
     EXPECT_EQ(formatTotal(1e300).size(), 63u);
 }
 
+// A locale whose decimal separator is the comma: an installed one, or one compiled into a
+// temporary directory with localedef (only LC_NUMERIC is defined). Empty when neither works.
+std::string useCommaLocale(const std::filesystem::path& scratch) {
+    for (const char* name : {"de_DE.UTF-8", "ru_RU.UTF-8", "de_DE", "ru_RU"})
+        if (std::setlocale(LC_NUMERIC, name) != nullptr)
+            return name;
+    std::filesystem::create_directories(scratch);
+    const auto source = scratch / "comma.src";
+    std::ofstream(source) << "LC_NUMERIC\ndecimal_point \",\"\nthousands_sep \".\"\n"
+                             "grouping 3;3\nEND LC_NUMERIC\n";
+    const std::string command = "localedef -c -i '" + source.string() + "' -f UTF-8 '" +
+                                (scratch / "comma.UTF-8").string() + "' >/dev/null 2>&1";
+    (void)std::system(command.c_str()); // warns (exit 1) about the categories left out
+    ::setenv("LOCPATH", scratch.c_str(), 1);
+    if (std::setlocale(LC_NUMERIC, "comma.UTF-8") != nullptr)
+        return "comma.UTF-8";
+    return {};
+}
+
 // The process locale must not change the separator (the window may set one).
 TEST(Encodings, FormattingIgnoresTheProcessLocale) {
-    const char* commaLocales[] = {"de_DE.UTF-8", "ru_RU.UTF-8", "de_DE", "ru_RU", "fr_FR.UTF-8"};
-    const char* chosen = nullptr;
-    for (const char* name : commaLocales)
-        if (std::setlocale(LC_NUMERIC, name) != nullptr) {
-            chosen = name;
-            break;
-        }
-    if (chosen == nullptr)
-        GTEST_SKIP() << "no locale with a decimal comma is installed";
+    const auto scratch =
+        std::filesystem::temp_directory_path() / ("flowcfg-locale-" + std::to_string(::getpid()));
+    const std::string locale = useCommaLocale(scratch);
+    if (locale.empty()) {
+        std::filesystem::remove_all(scratch);
+        GTEST_SKIP() << "no locale with a decimal comma could be found or made";
+    }
+    char c[16];
+    std::snprintf(c, sizeof c, "%.1f", 2.5);
+    const std::string cText = c;
     const std::string fixed = formatFixed4(2.5f), exp = formatExp(2.5f);
-    const std::string total = formatTotal(2.5);
+    const std::string total = formatTotal(2.5), two = formatFixed2(2.5f);
     std::setlocale(LC_NUMERIC, "C");
+    ::unsetenv("LOCPATH");
+    std::filesystem::remove_all(scratch);
+    EXPECT_EQ(cText, "2,5") << "the locale " << locale << " is not in force";
     EXPECT_EQ(fixed, "2.5000     ");
+    EXPECT_EQ(two, "2.50 ");
     EXPECT_EQ(exp, "2.500000E+00");
     EXPECT_EQ(total, "2.5000                  ");
 }

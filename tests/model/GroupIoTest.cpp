@@ -197,3 +197,48 @@ TEST_F(GroupIo, GroupsWithDifferentReadAndWriteCounts) {
 
 } // namespace
 } // namespace flowcfg::test
+
+namespace flowcfg::test {
+namespace {
+
+// A page describes its write with groups, texts and pauses; the guard does the rest.
+TEST_F(MeterFixture, PageWriteOfGroupsUnderTheGuard) {
+    ctx.settings.Reask_val = 1;
+    DeviceImage image;
+    image.i_control.flow_v_max = 50.0f;
+    image.i_control.i_err_1 = 21.0f;
+    image.i_control.adj = 0.5f;
+    WriteOperation op;
+    op.confirmation = "Данные конфигурации токового выхода будут переписаны?.";
+    op.success = "Запись параметров токового выхода успешно осуществлена.";
+    op.steps = {writeStep(image, GroupId::CurrentScale, 0),
+                writeStep(image, GroupId::CurrentError, 0),
+                writeStep(image, GroupId::CurrentShift, 0)};
+    EXPECT_EQ(runWriteOperation(ctx, op).end, OperationEnd::Succeeded);
+    EXPECT_EQ(meter().floatAt(0x107B), 50.0f);
+    EXPECT_EQ(meter().floatAt(0x1084), 21.0f);
+    EXPECT_EQ(meter().floatAt(0x1902), 0.5f);
+    EXPECT_FALSE(meter().unlocked());
+    EXPECT_EQ(
+        served(),
+        (std::vector<Request>{
+            {16, 0x04FE, 2}, {16, 0x1079, 8}, {16, 0x1081, 5}, {16, 0x1900, 4}, {16, 0x04FE, 2}}));
+    EXPECT_EQ(dialogs.texts().back(), "Запись параметров токового выхода успешно осуществлена.");
+
+    // Read back into another image through the short read form.
+    DeviceImage read;
+    int shown = 0;
+    ReadOperation back{{readStep(read, GroupId::CurrentScale),
+                        readStep(read, GroupId::CurrentError),
+                        readStep(read, GroupId::CurrentShift)},
+                       "Чтение параметров токового выхода успешно осуществлено.",
+                       [&] { ++shown; }};
+    EXPECT_EQ(runReadOperation(ctx, back).end, OperationEnd::Succeeded);
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(read.i_control.flow_v_max, 50.0f);
+    EXPECT_EQ(read.i_control.i_err_1, 21.0f);
+    EXPECT_EQ(read.i_control.adj, 0.5f);
+}
+
+} // namespace
+} // namespace flowcfg::test
