@@ -1,0 +1,107 @@
+// flowcfg-cli measure against the flowsim program on a real pseudo-terminal.
+
+#include "FlowsimProcess.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace flowcfg::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+using Args = std::vector<std::string>;
+
+CommandResult runCli(Args args) {
+    args.insert(args.begin(), FLOWCFG_CLI_PATH);
+    return runCommand(args);
+}
+
+std::string readAll(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class MeasureCliTest : public ::testing::Test {
+protected:
+    MeasureCliTest() {
+        dir_ = fs::temp_directory_path() / ("flowcfg-measure-cli-" + std::to_string(::getpid()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    ~MeasureCliTest() override {
+        std::error_code ec;
+        fs::remove_all(dir_, ec);
+    }
+    Args measure(const FlowsimProcess& sim, Args more = {}) const {
+        Args args{"measure", "--port", sim.device(), "--dir", dir_.string(), "--interval", "100"};
+        args.insert(args.end(), more.begin(), more.end());
+        return args;
+    }
+    fs::path dir_;
+};
+
+TEST_F(MeasureCliTest, ThreePollsPrintThreeBlocksAndLogThreeLines) {
+    FlowsimProcess sim({});
+    ASSERT_FALSE(sim.device().empty());
+    const fs::path log = dir_ / "log" / "izm.txt";
+    fs::create_directories(log.parent_path());
+    const CommandResult run =
+        runCli(measure(sim, {"--count", "3", "--outputs", "--log", log.string()}));
+    ASSERT_EQ(run.status, 0) << run.output;
+    for (const char* cycles :
+         {"Число циклов обмена: 1\n", "Число циклов обмена: 2\n", "Число циклов обмена: 3\n"})
+        EXPECT_NE(run.output.find(cycles), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("Расход: "), std::string::npos);
+    EXPECT_NE(run.output.find("Состояние: Нормальное измерение"), std::string::npos);
+    EXPECT_NE(run.output.find("ТОК: "), std::string::npos);
+    EXPECT_NE(run.output.find("Число ошибок: 0\n"), std::string::npos);
+
+    const std::string text = readAll(log);
+    std::size_t lines = 0;
+    for (std::size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos; at += 2)
+        ++lines;
+    EXPECT_EQ(lines, 3u) << text;
+    EXPECT_NE(text.find("  IZM_FLOW_V="), std::string::npos);
+    EXPECT_EQ(text.find("\n", 0), text.find("\r\n", 0) + 1); // CR LF, never a bare LF
+}
+
+TEST_F(MeasureCliTest, LogFollowsRecentProfile) {
+    FlowsimProcess sim({});
+    // No recent.prf: the switch defaults to 1 and the log goes to izm.txt in --dir.
+    ASSERT_EQ(runCli(measure(sim)).status, 0);
+    EXPECT_TRUE(fs::exists(dir_ / "izm.txt"));
+    EXPECT_FALSE(fs::exists(dir_ / "recent.prf")); // reading the settings writes nothing
+
+    fs::remove(dir_ / "izm.txt");
+    std::ofstream(dir_ / "recent.prf") << "[IZM]\r\nwrite_file=0\r\nizm_file_name=other.txt\r\n";
+    const CommandResult run = runCli(measure(sim, {"--count", "2"}));
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_FALSE(fs::exists(dir_ / "izm.txt"));
+    EXPECT_FALSE(fs::exists(dir_ / "other.txt"));
+
+    std::ofstream(dir_ / "recent.prf") << "[IZM]\r\nwrite_file=1\r\nizm_file_name=other.txt\r\n";
+    ASSERT_EQ(runCli(measure(sim)).status, 0);
+    EXPECT_TRUE(fs::exists(dir_ / "other.txt"));
+}
+
+TEST_F(MeasureCliTest, FailedReadExitsWithTheOutcomeText) {
+    FlowsimProcess sim({"--fault", "exception:2"});
+    const CommandResult run = runCli(measure(sim, {"--count", "3"}));
+    EXPECT_EQ(run.status, 2) << run.output;
+    EXPECT_NE(run.output.find("Устройство сообщает об ошибке: Адрес данных выходит за допустимые "
+                              "границы."),
+              std::string::npos)
+        << run.output;
+    EXPECT_EQ(run.output.find("Число циклов обмена: 2"), std::string::npos);
+}
+
+} // namespace
+} // namespace flowcfg::test
