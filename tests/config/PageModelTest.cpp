@@ -1,0 +1,199 @@
+#include "config/PageModel.h"
+
+#include "ScriptedDialogs.h"
+#include "config/PageTables.h"
+
+#include <gtest/gtest.h>
+
+namespace flowcfg::test {
+namespace {
+
+class Page : public ::testing::Test {
+protected:
+    PageModel measurement{pageDefinition(PageId::Measurement)};
+    PageModel cutoff{pageDefinition(PageId::Cutoff)};
+    PageModel output1{pageDefinition(PageId::Output1)};
+    PageModel output2{pageDefinition(PageId::Output2)};
+    PageModel current{pageDefinition(PageId::CurrentOutput)};
+    DeviceImage image;
+    ScriptedDialogs dialogs;
+};
+
+TEST(ListCodes, RulesBothWays) {
+    EXPECT_EQ(codeOfItem(CodeRule::odd(), 9), 19);
+    EXPECT_EQ(itemOfCode(CodeRule::odd(), 7, 10), 3u);
+    EXPECT_EQ(itemOfCode(CodeRule::odd(), 20, 10), std::nullopt);
+    EXPECT_EQ(codeOfItem(CodeRule::plus(3), 4), 7); // serial speed
+    EXPECT_EQ(itemOfCode(CodeRule::plus(3), 2, 8), std::nullopt);
+    EXPECT_EQ(itemOfCode(CodeRule::plus(2000), 2011, 30), 11u); // year
+    EXPECT_EQ(codeOfItem(CodeRule::currentMode(), 1), 2);
+    EXPECT_EQ(codeOfItem(CodeRule::currentMode(), 0), 0);
+    EXPECT_EQ(itemOfCode(CodeRule::currentMode(), 2, 2), 1u);
+    EXPECT_EQ(itemOfCode(CodeRule::currentMode(), 1, 2), std::nullopt);
+    EXPECT_EQ(itemOfCode(CodeRule::index(), 4, 4), std::nullopt);
+}
+
+TEST_F(Page, ListsShowOnlyCodesTheyHaveItemsFor) {
+    image.mediana_filtr_flow.mediana_val = 7;
+    image.izm_to_comp.izm_flow_v_dsum_type = 2;
+    measurement.show(image, section::Main);
+    EXPECT_EQ(selectedItem(measurement.spec("mediana_val"), measurement.state("mediana_val")), "7");
+    EXPECT_EQ(measurement.state("izm_flow_v_dsum_type").index, 2u);
+
+    // A code beyond the list keeps the selection.
+    image.izm_to_comp.izm_flow_v_dsum_type = 4;
+    image.mediana_filtr_flow.mediana_val = 21;
+    measurement.show(image, section::Main);
+    EXPECT_EQ(measurement.state("izm_flow_v_dsum_type").index, 2u);
+    EXPECT_EQ(measurement.state("mediana_val").index, 3u);
+
+    // Choosing "19" stores 19.
+    measurement.state("mediana_val").index = 9;
+    ASSERT_EQ(measurement.take(image, dialogs, section::Main), TakeResult::Taken);
+    EXPECT_EQ(image.mediana_filtr_flow.mediana_val, 19);
+    EXPECT_EQ(image.izm_to_comp.izm_flow_v_dsum_type, 2);
+}
+
+TEST_F(Page, ItemTexts) {
+    const auto averages = items::averages();
+    ASSERT_EQ(averages.size(), 101u);
+    EXPECT_EQ(averages[0], "  0");
+    EXPECT_EQ(averages[42], " 42");
+    EXPECT_EQ(averages[100], "100");
+    EXPECT_EQ(measurement.spec("izm_flow_v_unit").items[2], "м куб/час");
+    EXPECT_EQ(output1.spec("diskr_out_type0").items[4], "Дискр. ош.");
+}
+
+TEST_F(Page, CurrentModeSecondItemIsCodeTwo) {
+    image.i_control.i_control = 2;
+    current.show(image, section::CurrentDirect);
+    EXPECT_EQ(current.state("i_control").index, 1u);
+    image.i_control.i_control = 1; // no item: keeps "Задаем ток"
+    current.show(image, section::CurrentDirect);
+    EXPECT_EQ(current.state("i_control").index, 1u);
+    current.state("i_control").index = 0;
+    ASSERT_EQ(current.take(image, dialogs, section::CurrentDirect), TakeResult::Taken);
+    EXPECT_EQ(image.i_control.i_control, 0);
+    current.state("i_control").index = 1;
+    ASSERT_EQ(current.take(image, dialogs, section::CurrentDirect), TakeResult::Taken);
+    EXPECT_EQ(image.i_control.i_control, 2);
+}
+
+TEST_F(Page, TakeStopsAtTheFirstBadFieldKeepingWhatCameBefore) {
+    measurement.showAll(image);
+    measurement.state("izm_flow_v_unit").index = 3;
+    measurement.state("izm_flow_v_min_m3_h_cmp").text = " 2.5 ";
+    measurement.state("izm_flow_v_max_m3_h_cmp").text = "1,5";
+    measurement.state("ind_point").index = 5;
+    EXPECT_EQ(measurement.take(image, dialogs, section::Main), TakeResult::ParseFailed);
+    EXPECT_EQ(image.izm_to_comp.izm_flow_v_unit, 3);
+    EXPECT_EQ(image.izm_general_param.izm_flow_v_min_m3_h_cmp, 2.5f);
+    EXPECT_EQ(image.izm_general_param.izm_flow_v_max_m3_h_cmp, 0.0f);
+    EXPECT_EQ(image.izm_to_comp.ind_point, 3); // after the bad field: untouched
+    EXPECT_EQ(dialogs.texts(), (std::vector<std::string>{
+                                   "Вводимые данные не получается представить плавающим числом.",
+                                   "Запись данных не будет производиться."}));
+
+    // The type and the diameter fail with the integer message.
+    dialogs.shown.clear();
+    measurement.state("izm_flow_v_max_m3_h_cmp").text = "10";
+    measurement.state("sensor_type_cmp").text = "0xZZ";
+    EXPECT_EQ(measurement.take(image, dialogs, section::Main), TakeResult::ParseFailed);
+    ASSERT_FALSE(dialogs.shown.empty());
+    EXPECT_EQ(dialogs.shown[0].text, "Вводимые данные не получается представить целым числом.");
+}
+
+TEST_F(Page, MeasurementTakeZeroesTheHiddenSourceSelectors) {
+    image.izm_general_param.sel_sensor_type_ncmp = 1;
+    image.izm_general_param.sel_cut_ncmp_mdl = 1;
+    image.izm_general_param.sensor_type_cmp = 0x0200;
+    measurement.showAll(image);
+    EXPECT_FALSE(measurement.state("sel_sensor_type_ncmp").visible);
+    EXPECT_EQ(measurement.state("sel_sensor_type_ncmp").index, 1u);
+    EXPECT_EQ(measurement.state("sensor_type_cmp").text, "0x0200");
+    measurement.state("sensor_type_cmp").text = "1AB";
+    ASSERT_EQ(measurement.take(image, dialogs, section::Main), TakeResult::Taken);
+    EXPECT_EQ(image.izm_general_param.sel_sensor_type_ncmp, 0);
+    EXPECT_EQ(image.izm_general_param.sel_cut_ncmp_mdl, 0);
+    EXPECT_EQ(image.izm_general_param.sensor_type_cmp, 0x01AB);
+}
+
+TEST_F(Page, IntegersKeepTheirLowSixteenBits) {
+    output1.showAll(image);
+    output1.state("f_max").text = "70000";
+    output1.state("f_min").text = "-1";
+    ASSERT_EQ(output1.take(image, dialogs, section::Frequency), TakeResult::Taken);
+    EXPECT_EQ(image.output.f_max, 70000 - 65536);
+    EXPECT_EQ(image.output.f_min, 0xFFFF);
+}
+
+TEST_F(Page, CutoffIndicatorsSummariesAndTwins) {
+    image.izm_general_param.cut_en = 0x0005; // main and display cut-off formed in the meter
+    image.izm_general_param.izm_flow_v_cut_ee = 1.5f;
+    image.readings.cutoffHysteresis = 0.25f;
+    cutoff.show(image, section::Main);
+    EXPECT_EQ(cutoff.state("cut_main_meter").colour, IndicatorColour::Green);
+    EXPECT_EQ(cutoff.state("cut_main_primary").colour, IndicatorColour::ButtonFace);
+    EXPECT_EQ(cutoff.state("cut_display_meter").colour, IndicatorColour::Green);
+    EXPECT_EQ(cutoff.state("cut_main_summary").text, " Прибор");
+    EXPECT_EQ(cutoff.state("cut_display_summary").text, " Прибор");
+    EXPECT_EQ(cutoff.state("izm_flow_v_cut_ee").text, "1.5000     ");
+    EXPECT_EQ(cutoff.state("izm_flow_v_cut_ee").twin, "1.5000     ");
+    EXPECT_EQ(cutoff.state("cut_hysteresis").twin, "0.2500     ");
+
+    // A click flips the bit in the image at once; nothing else changes until the next show.
+    cutoff.click("cut_main_primary", image);
+    cutoff.click("cut_display_meter", image);
+    EXPECT_EQ(image.izm_general_param.cut_en, 0x0003);
+    EXPECT_EQ(cutoff.state("cut_main_primary").colour, IndicatorColour::Green);
+    EXPECT_EQ(cutoff.state("cut_display_meter").colour, IndicatorColour::ButtonFace);
+    cutoff.show(image, section::Main);
+    EXPECT_EQ(cutoff.state("cut_main_summary").text, " Прибор ПП");
+    EXPECT_EQ(cutoff.state("cut_display_summary").text, "");
+}
+
+TEST_F(Page, OutputModeTwinAndDirectStateIndicator) {
+    image.output.diskr_out_type1 = 3;
+    image.output.diskr_out_direct_val_1 = 1;
+    output2.show(image, section::OutputMode);
+    EXPECT_EQ(output2.state("diskr_out_type1").twin, "Импульсный");
+    EXPECT_EQ(output2.state("diskr_out_direct_val_1").colour, IndicatorColour::Green);
+    EXPECT_EQ(output2.state("diskr_out_direct_val_1").twin, "вкл");
+
+    image.output.diskr_out_type1 = 9;        // no such mode: list and twin stay
+    image.output.diskr_out_direct_val_1 = 5; // not 1: off
+    output2.show(image, section::OutputMode);
+    EXPECT_EQ(output2.state("diskr_out_type1").twin, "Импульсный");
+    EXPECT_EQ(output2.state("diskr_out_direct_val_1").colour, IndicatorColour::ButtonFace);
+    EXPECT_EQ(output2.state("diskr_out_direct_val_1").twin, "выкл");
+    output2.click("diskr_out_direct_val_1", image);
+    EXPECT_EQ(image.output.diskr_out_direct_val_1, 1);
+    EXPECT_EQ(output2.state("diskr_out_direct_val_1").twin, "вкл");
+}
+
+TEST_F(Page, PulseTakeResetsTheUnitSelector) {
+    image.output.flow_v_for_pulse_unit = 2;
+    image.output.flow_v_for_pulse_unit_1 = 3;
+    output1.showAll(image);
+    ASSERT_EQ(output1.take(image, dialogs, section::Pulse), TakeResult::Taken);
+    EXPECT_EQ(image.output.flow_v_for_pulse_unit, 0);
+    EXPECT_EQ(image.output.flow_v_for_pulse_unit_1, 3);
+}
+
+TEST_F(Page, HiddenControlsAndTheCalibrationBlock) {
+    EXPECT_FALSE(current.state("code_direct").visible);
+    EXPECT_FALSE(current.state("i_ma_max_calib").visible);
+    EXPECT_TRUE(current.state("i_ma_direct").visible);
+
+    image.i_control.code_max_calib = 43690;
+    current.showAll(image);
+    EXPECT_EQ(current.state("code_max_calib").text, "43690");
+    current.state("i_ma_max_calib").text = "20.5";
+    current.state("code_max_calib").text = "x";
+    EXPECT_EQ(current.take(image, dialogs, section::Calibration), TakeResult::ParseFailed);
+    EXPECT_EQ(image.i_control.i_ma_max_calib, 20.5f);
+    EXPECT_EQ(dialogs.texts()[0], "Вводимые данные не получается представить целым числом.");
+}
+
+} // namespace
+} // namespace flowcfg::test
