@@ -125,7 +125,7 @@ bool IniFile::load() {
     sections_.clear();
     sections_.emplace_back();
     sectionIndex_.clear();
-    eol_ = "\n";
+    crlf_ = false;
     existed_ = false;
 
     // O_NONBLOCK: a FIFO or device in place of the file must not hang the load; anything
@@ -169,7 +169,7 @@ bool IniFile::load() {
 void IniFile::parse(std::string_view bytes) {
     const auto firstLf = bytes.find('\n');
     if (firstLf != std::string_view::npos && firstLf > 0 && bytes[firstLf - 1] == '\r') {
-        eol_ = "\r\n";
+        crlf_ = true;
     }
     std::size_t pos = 0;
     while (pos < bytes.size()) {
@@ -266,7 +266,10 @@ void IniFile::writeString(std::string_view section, std::string_view key, std::s
     if (s == sectionIndex_.end()) {
         Section created;
         created.header.kind = Line::Kind::Section;
-        created.header.raw = "[" + singleLine(trim(section)) + "]";
+        std::string& header = created.header.raw;
+        header.push_back('[');
+        header += singleLine(trim(section));
+        header.push_back(']');
         sections_.push_back(std::move(created));
         s = sectionIndex_.emplace(folded, sections_.size() - 1).first;
     }
@@ -307,11 +310,12 @@ bool IniFile::hasKey(std::string_view section, std::string_view key) const {
 }
 
 std::string IniFile::text() const {
+    const std::string_view eol = crlf_ ? "\r\n" : "\n";
     std::size_t size = 0;
     for (const Section& sec : sections_) {
-        size += sec.header.raw.size() + eol_.size();
+        size += sec.header.raw.size() + eol.size();
         for (const Line& line : sec.body) {
-            size += line.raw.size() + eol_.size();
+            size += line.raw.size() + eol.size();
         }
     }
     std::string out;
@@ -320,12 +324,12 @@ std::string IniFile::text() const {
     for (const Section& sec : sections_) {
         if (!first) {
             out += sec.header.raw;
-            out += eol_;
+            out += eol;
         }
         first = false;
         for (const Line& line : sec.body) {
             out += line.raw;
-            out += eol_;
+            out += eol;
         }
     }
     return out;

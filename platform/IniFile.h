@@ -2,7 +2,10 @@
 // An INI-layout settings file with Windows profile-string semantics: sections and keys
 // matched without regard to case, sections created on first write, keys replaced in place,
 // values trimmed on read, a missing key gives the default, integers in decimal. Reads CR LF
-// and LF. Sections and keys the program does not know are kept, in place.
+// and LF. Sections and keys the program does not know are kept, in place, with comments
+// (lines starting with ';') and lines without '='. Of duplicate sections or keys the first
+// one is read and replaced. A new section goes at the end of the file, a new key after the
+// last key of its section. A save keeps the file's line ends (LF for a new file).
 //
 // The file is parsed once by load(); reads and writes work on memory; save() writes the
 // whole file to a temporary file in the same directory and renames it over the target (a
@@ -82,8 +85,8 @@ private:
 
     std::filesystem::path path_;
     bool existed_ = false;
-    std::string eol_ = "\n";                                    // line end used when saving
-    std::vector<Section> sections_;                             // [0]: lines before any header
+    bool crlf_ = false;             // CR LF line ends (else LF) when saving
+    std::vector<Section> sections_; // [0]: lines before any header
     std::unordered_map<std::string, std::size_t> sectionIndex_; // folded name -> first section
     BeforeReplaceHook beforeReplace_;
 };
