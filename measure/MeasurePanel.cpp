@@ -23,9 +23,14 @@ void MeasurePanel::refreshOutputsLamp() {
     screen_.readOutputsLamp = outputsReadEnabled() ? ScreenColour::Green : ScreenColour::ButtonFace;
 }
 
-void MeasurePanel::appendLog() {
+void MeasurePanel::appendLogLine() {
     // A log that cannot be opened loses its line; the reading goes on.
     (void)appendMainLog(log_, logRecord_, ctx_.clock.now());
+}
+
+// The link keeps the result of the last status read for the page's exchange state.
+void MeasurePanel::keepLastStatus() {
+    ctx_.lastStatusRead = values_.lastExchange;
 }
 
 void MeasurePanel::countExchange(ExchangeResult measured) {
@@ -73,8 +78,9 @@ TickResult MeasurePanel::pollOnce() {
         showExchangeError(screen_);
     }
     readSecondaryGroups(clean);
+    keepLastStatus();
     countExchange(measured);
-    appendLog();
+    appendLogLine();
     return TickResult::Polled;
 }
 
@@ -88,14 +94,16 @@ void MeasurePanel::readOnce() {
     ModbusMaster master(ctx_);
     const ExchangeResult measured = readMeasuredBlock(master, values_);
     showMeasured(screen_, values_.measured);
+    keepLastStatus();
     if (!measured.clean()) {
         showExchangeError(screen_);
         showOutcome(ctx_.dialogs, measured);
         return;
     }
     logRecord_ = mainLogRecordOf(values_.measured);
-    appendLog();
+    appendLogLine();
     readSecondaryGroups(true);
+    keepLastStatus();
     showSuccess(ctx_.dialogs, kMeasuredReadText);
 }
 

@@ -51,6 +51,9 @@ public:
     const MeasureLogSettings& logSettings() const { return log_; }
     // The values of the last clean measured-block read, as the log writes them.
     const MainLogRecord& logRecord() const { return logRecord_; }
+    // Appends one line with logRecord() and the local time when the log is on. Other pages
+    // that read measured values (the vortex amplitude reads) log through this too.
+    void appendLogLine();
 
     // One tick of the main poll. measurementPageShown: the main page set shows its first
     // page; when it does not, the poll is switched off.
@@ -82,7 +85,7 @@ public:
 
 private:
     void setCyclic(bool on);
-    void appendLog();
+    void keepLastStatus();
     void countExchange(ExchangeResult measured);
     void readSecondaryGroups(bool showPrimary);
 
