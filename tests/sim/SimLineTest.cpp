@@ -67,5 +67,22 @@ TEST(SimLine, PacingSpendsTheLineTime) {
     EXPECT_NEAR(static_cast<double>(clock.monotonicMs() - t0), 541, 2);
 }
 
+TEST(SimLine, WithTheLineCheckTheMasterMustFollowANetworkWrite) {
+    FakeClock clock;
+    SimLine sim(clock, {}, {.checkLine = true});
+    FakeSerialPort port(sim.line);
+    port.setTimeouts({20, 2, 500, 0, 0});
+    port.setLine({9600, 8, Parity::None, StopBits::One});
+    EXPECT_TRUE(exchange(port, readRequest(1, 0x0100, 2), 11).empty());
+    port.setLine({19200, 8, Parity::None, StopBits::One});
+    ASSERT_EQ(exchange(port, writeRequest(1, 0x04FE, {1, 1}), 8).size(), 8U);
+    // Address 7, 57600 baud, odd parity; the answer still comes on the old line.
+    ASSERT_EQ(exchange(port, writeRequest(1, 0x0408, {7, 9, 1}), 8).size(), 8U);
+    EXPECT_TRUE(exchange(port, readRequest(7, 0x0408, 3), 11).empty());
+    port.setLine({57600, 8, Parity::Odd, StopBits::One});
+    EXPECT_EQ(answerWords(exchange(port, readRequest(7, 0x0408, 3), 13)),
+              (std::vector<std::uint16_t>{7, 9, 1}));
+}
+
 } // namespace
 } // namespace flowcfg::test

@@ -13,6 +13,12 @@ void attachMeter(FakeSerialLine& line, sim::MeterSlave& slave, FakeClock& clock,
         const double charUs = sim::charTimeUs(slave.meter().baud(), slave.meter().parity());
         if (options.paced)
             clock.advance(static_cast<std::uint64_t>(std::ceil(charUs * request.size() / 1000)));
+        if (options.checkLine) {
+            const sim::Meter& m = slave.meter();
+            const auto parity = static_cast<std::uint16_t>(l->line.parity);
+            if (l->line.baud != m.baud() || parity != m.parity() || l->line.dataBits != 8)
+                return std::vector<std::uint8_t>{};
+        }
         sim::SlaveReply reply = slave.respond(request);
         if (reply.bytes.empty())
             return std::vector<std::uint8_t>{};

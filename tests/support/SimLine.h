@@ -6,7 +6,8 @@
 // An extra delay from the meter's fault plan advances the clock; a delay longer than the
 // master's total read timeout for the answer loses the answer (the master's read times out
 // and its next purge discards the late bytes). With `paced` set, the clock also advances by
-// the time the request and the answer take on the line at the meter's speed.
+// the time the request and the answer take on the line at the meter's speed. With
+// `checkLine` set, a request sent with another speed or parity than the meter's goes unheard.
 //
 //   FakeClock clock;
 //   SimLine sim(clock);                         // meter at address 1, 19200 baud
@@ -23,6 +24,9 @@ namespace flowcfg::test {
 
 struct SimOptions {
     bool paced = false;
+    // The meter hears only a master whose line (baud, parity) is its own: after a network
+    // write the master must follow the meter to its new speed and parity.
+    bool checkLine = false;
 };
 
 // Makes the meter answer on `line`. The slave and the clock must outlive the line's use.
