@@ -126,6 +126,7 @@ bool IniFile::load() {
     sections_.emplace_back();
     sectionIndex_.clear();
     crlf_ = false;
+    bom_ = false;
     existed_ = false;
 
     // O_NONBLOCK: a FIFO or device in place of the file must not hang the load; anything
@@ -167,6 +168,13 @@ bool IniFile::load() {
 }
 
 void IniFile::parse(std::string_view bytes) {
+    // A byte-order mark (Windows editors write one) is kept aside, or the first section
+    // header would not be recognised.
+    constexpr std::string_view kBom = "\xEF\xBB\xBF";
+    if (bytes.starts_with(kBom)) {
+        bom_ = true;
+        bytes.remove_prefix(kBom.size());
+    }
     const auto firstLf = bytes.find('\n');
     if (firstLf != std::string_view::npos && firstLf > 0 && bytes[firstLf - 1] == '\r') {
         crlf_ = true;
@@ -319,7 +327,10 @@ std::string IniFile::text() const {
         }
     }
     std::string out;
-    out.reserve(size);
+    out.reserve(size + 3);
+    if (bom_) {
+        out += "\xEF\xBB\xBF";
+    }
     bool first = true;
     for (const Section& sec : sections_) {
         if (!first) {

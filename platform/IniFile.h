@@ -85,6 +85,7 @@ private:
 
     std::filesystem::path path_;
     bool existed_ = false;
+    bool bom_ = false;              // the file starts with a UTF-8 byte-order mark
     bool crlf_ = false;             // CR LF line ends (else LF) when saving
     std::vector<Section> sections_; // [0]: lines before any header
     std::unordered_map<std::string, std::size_t> sectionIndex_; // folded name -> first section

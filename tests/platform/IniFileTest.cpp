@@ -145,6 +145,13 @@ TEST_F(IniFileTest, MissingEmptyAndGarbageFilesLoadAsEmpty) {
     EXPECT_FALSE(fifo.load());
 }
 
+TEST_F(IniFileTest, ByteOrderMarkIsKept) {
+    IniFile ini = loaded("\xEF\xBB\xBF[A]\r\nk=1\r\n");
+    EXPECT_EQ(ini.readInt("A", "k", 0), 1);
+    ini.writeInt("A", "k", 2);
+    EXPECT_EQ(ini.text(), "\xEF\xBB\xBF[A]\r\nk=2\r\n");
+}
+
 TEST_F(IniFileTest, Windows1251LinesAreDecoded) {
     // "Расход" in Windows-1251, then the same word in UTF-8.
     const IniFile ini = loaded("[S]\n"
