@@ -1,0 +1,184 @@
+// flowcfg-cli archive against the flowsim program on a real pseudo-terminal: a download through
+// injected line faults, and Ctrl-C in the middle of a paced download.
+
+#include "FlowsimProcess.h"
+#include "sim/Meter.h"
+#include "tests/archive/ReferenceLine.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace flowcfg::test {
+namespace {
+
+namespace fs = std::filesystem;
+using Args = std::vector<std::string>;
+
+std::string readAll(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::vector<std::string> linesOf(const fs::path& p) {
+    const std::string text = readAll(p);
+    std::vector<std::string> lines;
+    std::size_t begin = 0;
+    for (std::size_t end; (end = text.find('\n', begin)) != std::string::npos; begin = end + 1)
+        lines.push_back(text.substr(begin, end + 1 - begin));
+    return lines;
+}
+
+// flowsim dates its history from the wall clock at start: the expected line is the reference
+// frame with the date and time of the downloaded line (bytes 4..9) and its checksum redone.
+std::string expectedLine(const sim::ArchiveFrameBytes& reference, const std::string& line) {
+    sim::ArchiveFrameBytes frame = reference;
+    unsigned hour = 0, min = 0, sec = 0, day = 0, month = 0, year = 0;
+    if (std::sscanf(line.c_str(),
+                    "frame_num %*u\t hour %u\t min %u\t sec %u\t day %u\t month %u\t year %u",
+                    &hour, &min, &sec, &day, &month, &year) != 6)
+        return "(no time in the line)";
+    const unsigned fields[] = {hour, min, sec, day, month, year - 2000};
+    unsigned sum = 0;
+    for (std::size_t i = 0; i < 6; ++i)
+        frame[4 + i] = static_cast<std::uint8_t>(fields[i]);
+    for (std::size_t i = 0; i < 101; ++i)
+        sum += frame[i];
+    frame[101] = static_cast<std::uint8_t>(sum);
+    return referenceLine(frame);
+}
+
+// The frames flowsim starts with, from the same slave logic in this process.
+sim::Meter referenceMeter(std::uint32_t frames) {
+    sim::MeterConfig config;
+    config.archiveFrames = frames;
+    config.archiveIntervalSec = 0;
+    return sim::Meter(config);
+}
+
+class ArchiveDownloadTest : public ::testing::Test {
+protected:
+    ArchiveDownloadTest() {
+        dir_ = fs::temp_directory_path() / ("flowcfg-archive-cli-" + std::to_string(::getpid()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        // Three attempts per transaction, so a damaged counter read is repeated too.
+        std::ofstream(dir_ / "dev.dat") << "[SETTINGS]\nReask_val=3\n";
+    }
+    ~ArchiveDownloadTest() override {
+        std::error_code ec;
+        fs::remove_all(dir_, ec);
+    }
+    Args archive(const FlowsimProcess& sim, Args more = {}) const {
+        Args args{FLOWCFG_CLI_PATH, "archive", "--port", sim.device(), "--dir", dir_.string()};
+        args.insert(args.end(), more.begin(), more.end());
+        return args;
+    }
+    std::vector<fs::path> exports() const {
+        std::vector<fs::path> out;
+        for (const auto& e : fs::directory_iterator(dir_))
+            if (e.path().filename().string().ends_with("_frames.txt"))
+                out.push_back(e.path());
+        return out;
+    }
+    fs::path dir_;
+};
+
+TEST_F(ArchiveDownloadTest, DownloadThroughLineFaultsMatchesTheMetersFrames) {
+    FlowsimProcess sim({"--archive-frames", "205", "--archive-interval", "0", "--seed", "7",
+                        "--fault", "crc@p=0.15", "--fault", "truncate:300@p=0.1", "--fault",
+                        "garbage:40@p=0.05", "-v"});
+    ASSERT_FALSE(sim.device().empty());
+    const CommandResult run = runCommand(archive(sim, {"--frames", "all"}), 120);
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("Чтение закончено"), std::string::npos) << run.output;
+    const auto files = exports();
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_TRUE(files[0].filename().string().starts_with("frames_txt_"));
+    EXPECT_TRUE(files[0].filename().string().ends_with("_205_frames.txt"));
+    EXPECT_NE(run.output.find(files[0].string()), std::string::npos);
+
+    const sim::Meter meter = referenceMeter(205);
+    const auto lines = linesOf(files[0]);
+    ASSERT_EQ(lines.size(), 205u);
+    for (std::uint32_t i = 0; i < 205; ++i)
+        ASSERT_EQ(lines[i], expectedLine(meter.archive().frame(i), lines[i])) << "frame " << i;
+    // The faults did hit: more block requests than the 21 blocks.
+    const std::string trace = sim.log();
+    std::size_t blockRequests = 0;
+    for (std::size_t at = 0; (at = trace.find("<- 01 19 ", at)) != std::string::npos; ++at)
+        ++blockRequests;
+    EXPECT_GT(blockRequests, 21u);
+}
+
+// Runs a program with stdout to a file; returns its pid.
+pid_t spawn(const Args& args, const fs::path& out) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ::dup2(fd, STDOUT_FILENO);
+        ::dup2(fd, STDERR_FILENO);
+        std::vector<char*> argv;
+        for (const auto& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    return pid;
+}
+
+TEST_F(ArchiveDownloadTest, CtrlCStopsAndStillWritesWhatWasRead) {
+    // Paced at 19200 baud a block takes over half a second: 100 blocks take nearly a minute.
+    FlowsimProcess sim({"--archive-frames", "1000", "--archive-interval", "0", "--pace"});
+    ASSERT_FALSE(sim.device().empty());
+    const fs::path output = dir_ / "cli-output.txt";
+    const pid_t pid = spawn(archive(sim, {"--frames", "all"}), output);
+    ASSERT_GT(pid, 0);
+    // Wait for two blocks, then press Ctrl-C.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (readAll(output).find("Прочитан блок #1 ") == std::string::npos &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ::kill(pid, SIGINT);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    const std::string text = readAll(output);
+    ASSERT_TRUE(WIFEXITED(status)) << text;
+    EXPECT_EQ(WEXITSTATUS(status), 0) << text;
+    EXPECT_NE(text.find("Чтение остановлено"), std::string::npos) << text;
+
+    const auto files = exports();
+    ASSERT_EQ(files.size(), 1u) << text;
+    EXPECT_TRUE(files[0].filename().string().starts_with("frames_txt.txt_"));
+    EXPECT_TRUE(files[0].filename().string().ends_with("_1000_frames.txt"));
+    // All 100 planned blocks: those read hold the meter's frames, the rest are zero frames.
+    const auto lines = linesOf(files[0]);
+    ASSERT_EQ(lines.size(), 1000u);
+    const sim::Meter meter = referenceMeter(1000);
+    const std::string zero = referenceLine(sim::ArchiveFrameBytes{});
+    std::size_t read = 0;
+    while (read < lines.size() &&
+           lines[read] == expectedLine(meter.archive().frame(read), lines[read]))
+        ++read;
+    EXPECT_GE(read, 20u);
+    EXPECT_LT(read, 1000u);
+    EXPECT_EQ(read % 10, 0u);
+    for (std::size_t i = read; i < lines.size(); ++i)
+        ASSERT_EQ(lines[i], zero) << i;
+}
+
+} // namespace
+} // namespace flowcfg::test
