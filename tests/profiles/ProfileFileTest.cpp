@@ -513,6 +513,25 @@ TEST_F(ProfileFileTest, ReadOnlyProfileIsOverwrittenAndUnchangedFileIsNotRewritt
     EXPECT_EQ(ini(file).readInt("PSW", "PSW", 0), 55);
 }
 
+TEST_F(ProfileFileTest, DirectoryWithoutWritePermission) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "permissions do not bind root";
+    }
+    const fs::path file = dir_ / "locked" / "p.prf";
+    fs::create_directories(file.parent_path());
+    put(file, "[PSW]\nPSW=7\n");
+    fs::permissions(file.parent_path(), fs::perms::owner_read | fs::perms::owner_exec);
+    DeviceImage image;
+    ToolSettings tools;
+    const ProfileResult loaded = loadProfile(file, image, tools, work_);
+    EXPECT_FALSE(loaded.ok);     // the completed file cannot be written back...
+    EXPECT_EQ(image.PSW.PSW, 7); // ...but the values are loaded
+    image.PSW.PSW = 8;
+    EXPECT_FALSE(saveProfile(file, image, tools).ok);
+    fs::permissions(file.parent_path(), fs::perms::owner_all);
+    EXPECT_EQ(get(file), "[PSW]\nPSW=7\n");
+}
+
 TEST(SaveDialogRule, AppendsTheExtensionForANewNameWithTheProfileFilter) {
     const fs::path dir = fs::temp_directory_path() / ("flowcfg-rule-" + std::to_string(::getpid()));
     fs::create_directories(dir);
