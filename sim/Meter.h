@@ -85,6 +85,9 @@ inline constexpr std::uint16_t kReadFrameNumber = 0x1509;
 inline constexpr std::uint16_t kFramesPerBlock = 0x150B;
 } // namespace reg
 
+// Flow in normal operation (emulation mode 0), m3/h, with a slow wobble around it.
+inline constexpr double kNormalFlowM3h = 12.5;
+
 // Flow status word bits the meter sets itself.
 inline constexpr std::uint16_t kBelowRange = 0x0001;
 inline constexpr std::uint16_t kAboveRange = 0x0002;
