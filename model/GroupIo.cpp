@@ -138,4 +138,20 @@ OperationStep writeStep(DeviceImage& image, GroupId id, std::uint32_t pauseAfter
             pauseAfterMs};
 }
 
+std::vector<OperationStep> readSteps(DeviceImage& image, std::initializer_list<GroupId> ids,
+                                     std::uint32_t pauseBeforeMs, std::uint32_t pauseAfterMs) {
+    std::vector<OperationStep> steps;
+    for (GroupId id : ids)
+        steps.push_back(readStep(image, id, pauseBeforeMs, pauseAfterMs));
+    return steps;
+}
+
+std::vector<OperationStep> writeSteps(DeviceImage& image, std::initializer_list<GroupId> ids,
+                                      std::uint32_t pauseAfterMs, std::uint32_t pauseBeforeMs) {
+    std::vector<OperationStep> steps;
+    for (GroupId id : ids)
+        steps.push_back(writeStep(image, id, pauseAfterMs, pauseBeforeMs));
+    return steps;
+}
+
 } // namespace flowcfg

@@ -11,6 +11,7 @@
 #include "model/RegisterMap.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <span>
 #include <vector>
 
@@ -42,5 +43,12 @@ OperationStep readStep(DeviceImage& image, GroupId id, std::uint32_t pauseBefore
                        std::uint32_t pauseAfterMs = 100);
 OperationStep writeStep(DeviceImage& image, GroupId id, std::uint32_t pauseAfterMs = 400,
                         std::uint32_t pauseBeforeMs = 0);
+// The same for a list of groups with the same pauses.
+std::vector<OperationStep> readSteps(DeviceImage& image, std::initializer_list<GroupId> ids,
+                                     std::uint32_t pauseBeforeMs = 0,
+                                     std::uint32_t pauseAfterMs = 100);
+std::vector<OperationStep> writeSteps(DeviceImage& image, std::initializer_list<GroupId> ids,
+                                      std::uint32_t pauseAfterMs = 400,
+                                      std::uint32_t pauseBeforeMs = 0);
 
 } // namespace flowcfg

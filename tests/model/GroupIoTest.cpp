@@ -211,9 +211,8 @@ TEST_F(MeterFixture, PageWriteOfGroupsUnderTheGuard) {
     WriteOperation op;
     op.confirmation = "Данные конфигурации токового выхода будут переписаны?.";
     op.success = "Запись параметров токового выхода успешно осуществлена.";
-    op.steps = {writeStep(image, GroupId::CurrentScale, 0),
-                writeStep(image, GroupId::CurrentError, 0),
-                writeStep(image, GroupId::CurrentShift, 0)};
+    op.steps =
+        writeSteps(image, {GroupId::CurrentScale, GroupId::CurrentError, GroupId::CurrentShift}, 0);
     EXPECT_EQ(runWriteOperation(ctx, op).end, OperationEnd::Succeeded);
     EXPECT_EQ(meter().floatAt(0x107B), 50.0f);
     EXPECT_EQ(meter().floatAt(0x1084), 21.0f);
@@ -228,11 +227,9 @@ TEST_F(MeterFixture, PageWriteOfGroupsUnderTheGuard) {
     // Read back into another image through the short read form.
     DeviceImage read;
     int shown = 0;
-    ReadOperation back{{readStep(read, GroupId::CurrentScale),
-                        readStep(read, GroupId::CurrentError),
-                        readStep(read, GroupId::CurrentShift)},
-                       "Чтение параметров токового выхода успешно осуществлено.",
-                       [&] { ++shown; }};
+    ReadOperation back{
+        readSteps(read, {GroupId::CurrentScale, GroupId::CurrentError, GroupId::CurrentShift}),
+        "Чтение параметров токового выхода успешно осуществлено.", [&] { ++shown; }};
     EXPECT_EQ(runReadOperation(ctx, back).end, OperationEnd::Succeeded);
     EXPECT_EQ(shown, 1);
     EXPECT_EQ(read.i_control.flow_v_max, 50.0f);

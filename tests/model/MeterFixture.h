@@ -30,18 +30,17 @@ protected:
 
     // Makes the meter answer requests touching [first, last] with an exception.
     void exceptionOn(std::uint16_t first, std::uint16_t last, std::uint32_t code) {
-        sim::FaultRule rule;
-        rule.kind = sim::FaultKind::Exception;
-        rule.param = code;
-        rule.ranged = true;
-        rule.first = first;
-        rule.last = last;
-        slave.faults().add(rule);
+        addFault(sim::FaultKind::Exception, code, 0, first, last);
     }
     // Makes the meter stay silent on the next `times` requests touching [first, last].
     void silentOn(std::uint16_t first, std::uint16_t last, std::uint32_t times) {
+        addFault(sim::FaultKind::Silent, 0, times, first, last);
+    }
+    void addFault(sim::FaultKind kind, std::uint32_t param, std::uint32_t times,
+                  std::uint16_t first, std::uint16_t last) {
         sim::FaultRule rule;
-        rule.kind = sim::FaultKind::Silent;
+        rule.kind = kind;
+        rule.param = param;
         rule.remaining = times;
         rule.ranged = true;
         rule.first = first;
