@@ -148,6 +148,21 @@ TEST(FlowsimInterop, NetworkWriteMovesTheMeterToItsNewLine) {
     EXPECT_EQ(flowsim.stop(), 0);
 }
 
+TEST(FlowsimInterop, FaultsFromTheCommandLineReachTheMaster) {
+    if (!pymodbusUsable())
+        GTEST_SKIP() << "pymodbus is not usable under /usr/bin/python3";
+    FlowsimProcess flowsim({"--freeze-time", "--fault", "silent@next=1", "--fault",
+                            "exception:6@range=0x1000-0x10FF", "--fault",
+                            "crc@range=0x0200-0x0200"});
+    const std::string& dev = flowsim.device();
+    EXPECT_EQ(pymodbus(dev, {"read", "0x0100", "2"}).output.rfind("error", 0), 0U);
+    EXPECT_EQ(pymodbusValues(pymodbus(dev, {"read", "0x0100", "2"})).size(), 2U);
+    EXPECT_EQ(pymodbus(dev, {"read", "0x1000", "8"}).output, "exception 6\n");
+    EXPECT_EQ(pymodbus(dev, {"read", "0x0200", "2"}).output.rfind("error", 0), 0U);
+    EXPECT_EQ(pymodbusValues(pymodbus(dev, {"read", "0x0203", "2"})).size(), 2U);
+    EXPECT_EQ(flowsim.stop(), 0);
+}
+
 // Our own raw framing of the archive-block read over the pty, paced at 19200 baud.
 std::vector<std::uint8_t> rawExchange(const std::string& device, std::vector<std::uint8_t> request,
                                       std::size_t expect) {
