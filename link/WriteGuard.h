@@ -7,7 +7,7 @@
 // groups with their pauses, set the locks again and report. A page describes its operation
 // as a WriteOperation (steps, texts, hooks) and hands it to runWriteOperation; reading pages
 // do the same with a ReadOperation. Steps are callables, so the register groups of the
-// model (model/GroupSteps.h) and raw register writes mix freely.
+// model (readStep, writeStep in model/GroupIo.h) and raw register writes mix freely.
 //
 // Every step counts as failed when its exchange result carries an error bit or an exception
 // code; an answer that arrived intact after a repeat (status exactly 0x8000) is a success.
