@@ -39,6 +39,19 @@ TEST(SimLine, TheMeterAnswersThroughAFakePortOnTheFakeClock) {
     EXPECT_EQ(sim.meter().timeMs(), 3600 * 1000 + 20U); // plus the first read's interval gap
 }
 
+TEST(SimLine, TheMeterStartsAtTheFakeClocksTime) {
+    FakeClock clock;
+    clock.advance(5'000'000'000); // a clock that has run for weeks costs the meter nothing
+    clock.setLocalTime({2025, 3, 4, 5, 6, 7, 0});
+    SimLine sim(clock);
+    EXPECT_EQ(sim.meter().regs(0x0420, 6), (std::vector<std::uint16_t>{2025, 3, 4, 5, 6, 7}));
+    FakeSerialPort port(sim.line);
+    port.setTimeouts({20, 2, 500, 0, 0});
+    clock.advance(2000);
+    EXPECT_EQ(answerWords(exchange(port, readRequest(1, 0x0425, 1), 9)),
+              (std::vector<std::uint16_t>{9}));
+}
+
 TEST(SimLine, ADelayBeyondTheReadTimeoutLosesTheAnswer) {
     FakeClock clock;
     SimLine sim(clock);

@@ -8,8 +8,10 @@ void attachMeter(FakeSerialLine& line, sim::MeterSlave& slave, FakeClock& clock,
                  SimOptions options) {
     line.clock = &clock;
     FakeSerialLine* l = &line;
-    line.responder = [l, &slave, &clock, options](std::span<const std::uint8_t> request) {
-        slave.meter().setTimeMs(clock.monotonicMs());
+    // The meter's time runs with the clock from here on, whatever the clock shows now.
+    const std::uint64_t origin = clock.monotonicMs() - slave.meter().timeMs();
+    line.responder = [l, &slave, &clock, options, origin](std::span<const std::uint8_t> request) {
+        slave.meter().setTimeMs(clock.monotonicMs() - origin);
         const double charUs = sim::charTimeUs(slave.meter().baud(), slave.meter().parity());
         if (options.paced)
             clock.advance(static_cast<std::uint64_t>(std::ceil(charUs * request.size() / 1000)));
@@ -37,9 +39,18 @@ void attachMeter(FakeSerialLine& line, sim::MeterSlave& slave, FakeClock& clock,
     };
 }
 
+namespace {
+
+sim::MeterConfig withClockOf(sim::MeterConfig config, const FakeClock& clock) {
+    const LocalTime t = clock.now();
+    config.clock = {t.year, t.month, t.day, t.hour, t.minute, t.second};
+    return config;
+}
+
+} // namespace
+
 SimLine::SimLine(FakeClock& clock, const sim::MeterConfig& config, SimOptions options)
-    : slave(config), line(std::make_shared<FakeSerialLine>()) {
-    slave.meter().setTimeMs(clock.monotonicMs());
+    : slave(withClockOf(config, clock)), line(std::make_shared<FakeSerialLine>()) {
     attachMeter(*line, slave, clock, options);
 }
 

@@ -3,6 +3,9 @@
 // flowsim slave logic, whose answer the master then reads. Before each request the meter's
 // time is set from the FakeClock, so the meter's dynamics follow the test's fake time.
 //
+// The meter's time starts when it is attached (at whatever the clock shows then), and its
+// calendar clock starts at the FakeClock's local time (config.clock is replaced).
+//
 // An extra delay from the meter's fault plan advances the clock; a delay longer than the
 // master's total read timeout for the answer loses the answer (the master's read times out
 // and its next purge discards the late bytes). With `paced` set, the clock also advances by
