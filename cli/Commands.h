@@ -15,5 +15,7 @@ void addLinkCommands(CLI::App& app, Session& session);
 void addArchiveCommands(CLI::App& app, Session& session);
 // measure.
 void addMeasureCommands(CLI::App& app, Session& session);
+// groups, get, set.
+void addConfigCommands(CLI::App& app, Session& session);
 
 } // namespace flowcfg

@@ -11,6 +11,7 @@ void addAllCommands(CLI::App& app, flowcfg::Session& session) {
     flowcfg::addLinkCommands(app, session);
     flowcfg::addArchiveCommands(app, session);
     flowcfg::addMeasureCommands(app, session);
+    flowcfg::addConfigCommands(app, session);
 }
 
 } // namespace

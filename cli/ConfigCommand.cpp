@@ -1,0 +1,273 @@
+// groups, get and set: the measurement and output pages without a window. A group is one
+// read/write button pair of a page; get presses its read button, set reads the group,
+// changes the named fields the way the page's controls would and presses its write button
+// (the same take rules, protection check, question and write sequence).
+//
+//   flowcfg-cli groups
+//   flowcfg-cli get output1-frequency
+//   flowcfg-cli --yes set output1-frequency f_max=9000 f_flow_v_max=50.5
+
+#include "cli/CliNumbers.h"
+#include "cli/Commands.h"
+#include "config/ConfigPages.h"
+
+#include <algorithm>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace flowcfg {
+
+namespace {
+
+struct Field {
+    PageModel* page;
+    const ControlSpec* spec;
+    ControlState* state;
+};
+
+// The page parts a group shows and takes: its own section first.
+std::vector<PagePart> partsOf(const PageButtons& b) {
+    std::vector<PagePart> parts{{b.page, b.section}};
+    parts.insert(parts.end(), b.alsoParts.begin(), b.alsoParts.end());
+    return parts;
+}
+
+std::vector<Field> fieldsOf(ConfigPages& pages, const PageButtons& b) {
+    std::vector<Field> fields;
+    for (const PagePart& part : partsOf(b)) {
+        PageModel& page = pages.page(part.page);
+        for (std::size_t i = 0; i < page.controls().size(); ++i)
+            if (page.controls()[i].section == part.section)
+                fields.push_back({&page, &page.controls()[i], &page.states()[i]});
+    }
+    return fields;
+}
+
+bool settable(const ControlSpec& spec) {
+    return spec.kind != ControlKind::Value && spec.kind != ControlKind::Label;
+}
+
+std::string trimmed(std::string text) {
+    while (!text.empty() && text.back() == ' ')
+        text.pop_back();
+    return text;
+}
+
+std::uint16_t listCode(const ControlSpec& spec, DeviceImage& image) {
+    return *std::get<std::uint16_t*>(spec.member(image));
+}
+
+std::string kindText(const ControlSpec& spec) {
+    switch (spec.kind) {
+    case ControlKind::Float:
+        return "number";
+    case ControlKind::Integer:
+        return "integer";
+    case ControlKind::Hex16:
+        return "hexadecimal";
+    case ControlKind::Indicator:
+        return "0 or 1";
+    case ControlKind::Value:
+    case ControlKind::Label:
+        return "read only";
+    case ControlKind::List:
+        break;
+    }
+    const auto item = [&spec](std::size_t i) {
+        return std::to_string(codeOfItem(spec.rule, i)) + " \"" + std::string(spec.items[i]) + "\"";
+    };
+    if (spec.items.size() > 12) // a long run of numbers: its ends
+        return item(0) + " .. " + item(spec.items.size() - 1);
+    std::string text;
+    for (std::size_t i = 0; i < spec.items.size(); ++i)
+        text += (i ? ", " : "") + item(i);
+    return text;
+}
+
+const PageButtons& buttonsNamed(const std::string& name) {
+    const PageButtons* b = findPageButtons(name);
+    if (b == nullptr)
+        throw UsageError("no group \"" + name + "\" (flowcfg-cli groups lists them)");
+    return *b;
+}
+
+void listGroups(Session& session) {
+    for (const PageButtons& b : pageButtons()) {
+        const PageDefinition& page = pageDefinition(b.page);
+        session.out << b.name << "\t" << pagePath(b.page) << ": "
+                    << page.sections[b.section].caption << '\n';
+        for (const PagePart& part : partsOf(b))
+            for (const ControlSpec& spec : pageDefinition(part.page).controls)
+                if (spec.section == part.section)
+                    session.out << "  " << spec.id << "\t" << kindText(spec) << '\n';
+    }
+}
+
+void printFields(Session& session, ConfigPages& pages, const PageButtons& b) {
+    for (const Field& f : fieldsOf(pages, b)) {
+        session.out << f.spec->id << " = ";
+        switch (f.spec->kind) {
+        case ControlKind::List: {
+            const std::uint16_t code = listCode(*f.spec, pages.image());
+            session.out << code;
+            if (const auto item = itemOfCode(f.spec->rule, code, f.spec->items.size()))
+                session.out << " (" << f.spec->items[*item] << ")";
+            break;
+        }
+        case ControlKind::Indicator:
+            session.out << (f.state->on ? 1 : 0) << " (" << f.state->twin << ")";
+            break;
+        default:
+            session.out << trimmed(f.state->text);
+            break;
+        }
+        session.out << '\n';
+    }
+}
+
+// Ends the command according to how the operation ended; true when it succeeded.
+bool finished(Session& session, const OperationOutcome& outcome) {
+    switch (outcome.end) {
+    case OperationEnd::Succeeded:
+        return true;
+    case OperationEnd::PortFailed:
+        session.exitCode = kExitUsage; // the reason went to err
+        return false;
+    case OperationEnd::InputRejected:
+        session.exitCode = kExitUsage; // the boxes went to err
+        return false;
+    case OperationEnd::Declined:
+        session.fail(kExitUsage, "nothing written");
+        return false;
+    case OperationEnd::Busy:
+    case OperationEnd::Failed:
+        break;
+    }
+    session.exitCode = kExitExchange; // the failure box went to err
+    return false;
+}
+
+void getGroup(Session& session, const std::string& name) {
+    const PageButtons& b = buttonsNamed(name);
+    DeviceImage image;
+    ConfigPages pages(session.link(), image);
+    if (finished(session, pages.read(b)))
+        printFields(session, pages, b);
+}
+
+// The item of a list named by its register code or its text.
+std::size_t listItem(const ControlSpec& spec, const std::string& value) {
+    for (std::size_t i = 0; i < spec.items.size(); ++i)
+        if (spec.items[i] == value)
+            return i;
+    if (const auto code = parseCliNumber(value); code && *code <= 0xFFFF)
+        if (const auto item =
+                itemOfCode(spec.rule, static_cast<std::uint16_t>(*code), spec.items.size()))
+            return *item;
+    throw UsageError(std::string(spec.id) + ": \"" + value + "\" is none of " + kindText(spec));
+}
+
+bool indicatorValue(const ControlSpec& spec, const std::string& value) {
+    if (value == "1" || value == "on" || value == kOnText)
+        return true;
+    if (value == "0" || value == "off" || value == kOffText)
+        return false;
+    throw UsageError(std::string(spec.id) + ": \"" + value + "\" is not 0 or 1");
+}
+
+struct Assignment {
+    Field field;
+    std::string value;
+};
+
+// FIELD=VALUE, checked against the group before anything is sent. Texts of number fields
+// are checked by the take, like typed ones.
+std::vector<Assignment> assignments(ConfigPages& pages, const PageButtons& b,
+                                    const std::vector<std::string>& texts) {
+    std::vector<Assignment> out;
+    const std::vector<Field> fields = fieldsOf(pages, b);
+    for (const std::string& text : texts) {
+        const auto eq = text.find('=');
+        if (eq == std::string::npos || eq == 0)
+            throw UsageError("\"" + text + "\" is not FIELD=VALUE");
+        const std::string name = text.substr(0, eq), value = text.substr(eq + 1);
+        const auto f = std::find_if(fields.begin(), fields.end(),
+                                    [&](const Field& x) { return x.spec->id == name; });
+        if (f == fields.end())
+            throw UsageError("group " + std::string(b.name) + " has no field \"" + name + "\"");
+        if (!settable(*f->spec))
+            throw UsageError(name + " is read only");
+        if (f->spec->kind == ControlKind::List)
+            listItem(*f->spec, value);
+        if (f->spec->kind == ControlKind::Indicator)
+            indicatorValue(*f->spec, value);
+        out.push_back({*f, value});
+    }
+    if (out.empty())
+        throw UsageError("set: name at least one FIELD=VALUE");
+    return out;
+}
+
+// Does what the user would do on the page: type a text, choose an item, click an indicator.
+void apply(DeviceImage& image, const Assignment& a) {
+    const Field& f = a.field;
+    switch (f.spec->kind) {
+    case ControlKind::List:
+        f.state->index = listItem(*f.spec, a.value);
+        break;
+    case ControlKind::Indicator:
+        if (indicatorValue(*f.spec, a.value) != f.state->on)
+            f.page->click(f.spec->id, image);
+        break;
+    default:
+        f.state->text = a.value;
+        break;
+    }
+}
+
+void setGroup(Session& session, const std::string& name, const std::vector<std::string>& texts) {
+    const PageButtons& b = buttonsNamed(name);
+    DeviceImage image;
+    ConfigPages pages(session.link(), image);
+    const std::vector<Assignment> changes = assignments(pages, b, texts);
+
+    // Read the group first, so that the fields not named go back as the meter holds them.
+    ReadOperation read = pages.readOperation(b);
+    read.success.clear();
+    if (!finished(session, runReadOperation(session.link(), read)))
+        return;
+    for (const Assignment& a : changes)
+        apply(image, a);
+    if (!finished(session, pages.write(b)))
+        return;
+    pages.show(b);
+    printFields(session, pages, b);
+}
+
+} // namespace
+
+void addConfigCommands(CLI::App& app, Session& session) {
+    auto* groups = app.add_subcommand(
+        "groups", "list the parameter groups of get and set with their fields and codes");
+    groups->callback([&session] { listGroups(session); });
+
+    auto* get = app.add_subcommand("get", "read a parameter group and print its fields");
+    auto getName = std::make_shared<std::string>();
+    get->add_option("GROUP", *getName, "group name (see groups)")->required();
+    get->callback([&session, getName] { getGroup(session, *getName); });
+
+    auto* set = app.add_subcommand(
+        "set", "read a parameter group, change the named fields and write it back (the "
+               "question is answered by --yes)");
+    auto setName = std::make_shared<std::string>();
+    auto setValues = std::make_shared<std::vector<std::string>>();
+    set->add_option("GROUP", *setName, "group name (see groups)")->required();
+    set->add_option("FIELD=VALUE", *setValues,
+                    "new value of a field; lists take the register code or the item text")
+        ->required();
+    set->callback([&session, setName, setValues] { setGroup(session, *setName, *setValues); });
+}
+
+} // namespace flowcfg

@@ -1,0 +1,116 @@
+// flowcfg-cli groups, get and set against the simulated meter on an in-process line.
+
+#include "SimLine.h"
+#include "cli/Commands.h"
+#include "cli/RunCli.h"
+#include "tests/link/LinkFixture.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace flowcfg::test {
+namespace {
+
+class ConfigCommandTest : public ::testing::Test {
+protected:
+    ConfigCommandTest() {
+        auto line = devices.add("/dev/sim");
+        line->clock = &clock;
+        attachMeter(*line, slave, clock);
+    }
+
+    int run(std::vector<std::string> args) {
+        out.str({});
+        err.str({});
+        args.insert(args.begin(),
+                    {"flowcfg-cli", "--dir", dir.path().string(), "--port", "/dev/sim"});
+        std::vector<const char*> argv;
+        for (const auto& a : args)
+            argv.push_back(a.c_str());
+        Session session(out, err, in, devices, pump, clock);
+        return runCli(static_cast<int>(argv.size()), argv.data(), session, addConfigCommands);
+    }
+    sim::Meter& meter() { return slave.meter(); }
+
+    TempDir dir;
+    FakeClock clock;
+    FakeEventPump pump{clock};
+    FakeSerialDevices devices;
+    sim::MeterSlave slave;
+    std::ostringstream out, err;
+    std::istringstream in;
+};
+
+TEST_F(ConfigCommandTest, GroupsListsEveryButtonPairWithItsFields) {
+    ASSERT_EQ(run({"groups"}), 0);
+    const std::string text = out.str();
+    for (const char* name : {"measurement\t", "cutoff\t", "output1-mode\t", "output1-frequency\t",
+                             "output1-pulse\t", "output2-mode\t", "output2-frequency\t",
+                             "output2-pulse\t", "current-scale\t", "current-direct\t"})
+        EXPECT_NE(text.find(name), std::string::npos) << name;
+    EXPECT_NE(text.find("  i_control\t0 \"Обычн.работа\", 2 \"Задаем ток\"\n"), std::string::npos);
+    EXPECT_NE(text.find("  mediana_val\t1 \"1\", 3 \"3\""), std::string::npos);
+}
+
+TEST_F(ConfigCommandTest, GetPrintsWhatTheMeterHolds) {
+    meter().setReg(0x1075, 2);
+    meter().setReg(0x1086, 1234);
+    meter().setFloat(0x1087, 12.5f);
+    ASSERT_EQ(run({"get", "current-direct"}), 0) << err.str();
+    EXPECT_EQ(out.str(), "i_control = 2 (Задаем ток)\n"
+                         "i_ma_direct = 12.5000\n"
+                         "code_direct = 1234\n");
+    EXPECT_EQ(err.str(),
+              "Результат операции: Чтение параметров токового выхода успешно осуществлено.\n");
+}
+
+TEST_F(ConfigCommandTest, SetChangesOnlyTheNamedFieldsThroughTheWriteSequence) {
+    meter().setReg(0x104D, 9000);  // f_max
+    meter().setReg(0x104E, 100);   // f_min
+    meter().setReg(0x1053, 11000); // error frequency
+    ASSERT_EQ(run({"--yes", "set", "output1-frequency", "f_min=200", "f_flow_v_max= 50.5 ",
+                   "f_direct_control=Задаем частоту"}),
+              0)
+        << err.str();
+    EXPECT_EQ(meter().reg(0x104D), 9000); // as read
+    EXPECT_EQ(meter().reg(0x104E), 200);
+    EXPECT_EQ(meter().floatAt(0x104F), 50.5f);
+    EXPECT_EQ(meter().reg(0x1053), 11000);
+    EXPECT_EQ(meter().reg(0x1054), 1);
+    EXPECT_FALSE(meter().unlocked());
+    EXPECT_NE(out.str().find("f_min = 200\n"), std::string::npos) << out.str();
+    EXPECT_NE(err.str().find("Подтвердите действие: Данные конфигурации будут переписаны?."),
+              std::string::npos);
+
+    // Lists by code, indicators by 0/1; the meter's cut-off flags are kept where not named.
+    meter().setReg(0x1036, 0x0008);
+    ASSERT_EQ(run({"--yes", "set", "measurement", "mediana_val=19", "cut_main_meter=1"}), 0)
+        << err.str();
+    EXPECT_EQ(meter().reg(0x1800), 19);
+    EXPECT_EQ(meter().reg(0x1036), 0x0009);
+}
+
+TEST_F(ConfigCommandTest, SetRefusesWhatThePageWouldRefuse) {
+    const std::uint16_t before = meter().reg(0x1056);
+    // A bad number: the input boxes, exit 1, nothing written.
+    EXPECT_EQ(run({"--yes", "set", "output1-pulse", "flow_v_for_pulse=1,5"}), 1);
+    EXPECT_NE(err.str().find("Ошибка ввода: Вводимые данные не получается представить "
+                             "плавающим числом.\nСообщение: Запись данных не будет производиться."),
+              std::string::npos)
+        << err.str();
+    EXPECT_EQ(meter().reg(0x1056), before);
+    // Without --yes the question is answered No.
+    EXPECT_EQ(run({"set", "output1-pulse", "flow_v_for_pulse=2"}), 1);
+    EXPECT_EQ(meter().reg(0x1056), before);
+    // Unknown groups, fields, codes and read-only fields are usage errors before any exchange.
+    slave.clearServed();
+    EXPECT_EQ(run({"get", "nothing"}), 1);
+    EXPECT_EQ(run({"set", "cutoff", "f_max=1"}), 1);
+    EXPECT_EQ(run({"set", "measurement", "izm_flow_v_dsum_type=4"}), 1);
+    EXPECT_EQ(run({"set", "cutoff", "module_cutoff=1"}), 1);
+    EXPECT_EQ(run({"set", "cutoff", "cut_main_meter=2"}), 1);
+    EXPECT_TRUE(slave.served().empty());
+}
+
+} // namespace
+} // namespace flowcfg::test
