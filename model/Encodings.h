@@ -41,12 +41,17 @@ std::string formatHex16(std::uint16_t v);      // "0x%04X"
 std::string formatUnsigned(std::uint32_t v);   // "%u"
 std::string formatHexGrouped(std::uint32_t v); // "%X", last four digits set off by " ' "
 
-std::uint32_t parseUnsigned(std::string_view text); // "%u" scan; 0 when no number
-std::uint16_t parseHex16(std::string_view text);    // "%x" scan, low 16 bits; 0 when no number
+// Parsers scan the start of the text like C's scanf: leading blanks, an optional sign, digits
+// (for hexadecimal an optional 0x), and stop at the first other character.
+// "%u" scan; 0 when no number; a number beyond 32 bits gives 4294967295 (so that range checks
+// reject it rather than see the wrapped low bits).
+std::uint32_t parseUnsigned(std::string_view text);
+std::uint16_t parseHex16(std::string_view text); // "%x" scan, low 16 bits; 0 when no number
 struct ParsedHex32 {
     std::uint32_t value = 0;
-    bool failed = false;
+    bool failed = false; // no hexadecimal digit; empty or blank text is not a failure (value 0)
 };
+// "%lx" scan of the first 32 characters; the value keeps the low 32 bits.
 ParsedHex32 parseHex32(std::string_view text);
 
 } // namespace flowcfg
