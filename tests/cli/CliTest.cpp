@@ -12,13 +12,6 @@
 namespace flowcfg::test {
 namespace {
 
-std::string readFile(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 // flowcfg-cli with its link commands on in-process lines: "/dev/sim" is the simulated meter
 // at address 1, "/dev/scripted" answers with `scripted`.
 class CliTest : public ::testing::Test {

@@ -11,13 +11,6 @@
 namespace flowcfg::test {
 namespace {
 
-std::string readFile(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 class ExchangeLogTest : public LinkFixture {
 protected:
     ExchangeLogTest() {

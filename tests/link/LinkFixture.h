@@ -11,7 +11,10 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <sstream>
+#include <string>
 #include <unistd.h>
 #include <vector>
 
@@ -25,6 +28,14 @@ inline Bytes withCrc(Bytes bytes) {
     bytes.push_back(static_cast<std::uint8_t>(crc & 0xFF));
     bytes.push_back(static_cast<std::uint8_t>(crc >> 8));
     return bytes;
+}
+
+// The whole file, bytes as they are; empty when it cannot be read.
+inline std::string readFile(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
 }
 
 // A fresh empty directory under the system's temporary directory, removed afterwards.

@@ -15,13 +15,6 @@ void writeFile(const std::filesystem::path& p, const std::string& text) {
     std::ofstream(p, std::ios::binary) << text;
 }
 
-std::string readFile(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 IniFile loaded(const std::filesystem::path& p) {
     IniFile ini(p);
     ini.load();
