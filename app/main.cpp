@@ -5,6 +5,7 @@
 //           [--screenshot-delay S]  S seconds (default 5) and quit; used for the README
 //           [--start-polling]       start the cyclic measurement read at once
 
+#include "app/ConfigPageViews.h"
 #include "app/MainWindow.h"
 #include "app/MeasurePage.h"
 #include "app/QtDialogs.h"
@@ -43,6 +44,7 @@ int main(int argc, char* argv[]) {
     flowcfg::QtEventPump pump;
     flowcfg::MainWindow window({devices, clock, dialogs, pump, std::filesystem::current_path()});
     dialogs.setParent(&window);
+    flowcfg::installConfigPages(window);
     window.show();
     window.startUp();
 

@@ -1,0 +1,271 @@
+#include "app/PageView.h"
+
+#include "app/Fonts.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <map>
+
+namespace flowcfg {
+
+namespace {
+
+QString qs(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string str(const QString& text) {
+    return text.toUtf8().toStdString();
+}
+
+bool isNumberField(ControlKind kind) {
+    return kind == ControlKind::Float || kind == ControlKind::Integer || kind == ControlKind::Hex16;
+}
+
+// Lets through only what filterHexInput keeps of a typed text, upper-cased.
+class HexInputFilter final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        const QString typed = key->text();
+        if (typed.isEmpty() || !typed.at(0).isPrint() ||
+            (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+            return false; // editing keys and shortcuts work as usual
+        const QString kept = qs(filterHexInput(str(typed)));
+        if (kept == typed)
+            return false;
+        if (!kept.isEmpty())
+            static_cast<QLineEdit*>(watched)->insert(kept);
+        return true;
+    }
+};
+
+} // namespace
+
+void installHexInputFilter(QLineEdit* edit) {
+    edit->installEventFilter(new HexInputFilter(edit));
+}
+
+PageView::PageView(PageId page, PageModel& model, Actions actions, QWidget* parent)
+    : QWidget(parent), page_(page), model_(model), actions_(std::move(actions)) {
+    build();
+    render();
+}
+
+PageView::Row PageView::makeRow(std::size_t index) {
+    const ControlSpec& spec = model_.controls()[index];
+    Row row;
+    row.caption = new QLabel(qs(spec.caption), this);
+    switch (spec.kind) {
+    case ControlKind::Float:
+    case ControlKind::Integer:
+    case ControlKind::Hex16: {
+        auto* edit = new QLineEdit(this);
+        edit->setFont(fixedFont());
+        edit->setMinimumWidth(120);
+        if (spec.kind == ControlKind::Hex16)
+            installHexInputFilter(edit);
+        row.widget = edit;
+        break;
+    }
+    case ControlKind::List: {
+        auto* list = new QComboBox(this);
+        for (const std::string_view item : spec.items)
+            list->addItem(qs(item));
+        if (spec.items.size() > 20)
+            list->setFont(fixedFont()); // the right-aligned numbers line up
+        row.widget = list;
+        break;
+    }
+    case ControlKind::Indicator: {
+        auto* panel = new QPushButton(this);
+        panel->setFixedSize(28, 22);
+        panel->setAutoFillBackground(true);
+        const std::string id(spec.id);
+        connect(panel, &QPushButton::clicked, this, [this, id] {
+            if (actions_.click)
+                actions_.click(page_, id);
+        });
+        row.widget = panel;
+        row.twin = new QLabel(this);
+        break;
+    }
+    case ControlKind::Value:
+    case ControlKind::Label: {
+        auto* label = new QLabel(this);
+        label->setFont(fixedFont());
+        label->setFrameShape(QFrame::StyledPanel);
+        label->setMinimumWidth(110);
+        row.widget = label;
+        break;
+    }
+    }
+    if (spec.twin && row.twin == nullptr) {
+        row.twin = new QLabel(this);
+        row.twin->setFont(fixedFont());
+        row.twin->setFrameShape(QFrame::StyledPanel);
+        row.twin->setMinimumWidth(110);
+    }
+    if (!spec.unit.empty())
+        row.unit = new QLabel(qs(spec.unit), this);
+    row.widget->setObjectName(qs(spec.id));
+    return row;
+}
+
+void PageView::build() {
+    auto* outer = new QVBoxLayout(this);
+    const auto sections = model_.definition().sections;
+    const std::size_t sectionCount = std::max<std::size_t>(sections.size(), 1);
+    rows_.resize(model_.controls().size());
+    readButtons_.assign(sectionCount, nullptr);
+    writeButtons_.assign(sectionCount, nullptr);
+
+    for (std::size_t s = 0; s < sectionCount; ++s) {
+        auto* frame =
+            new QGroupBox(s < sections.size() ? qs(sections[s].caption) : QString(), this);
+        frame->setVisible(s >= sections.size() || !sections[s].hidden);
+        sectionFrames_.push_back(frame);
+        auto* frameLayout = new QVBoxLayout(frame);
+        auto* grid = new QGridLayout;
+        frameLayout->addLayout(grid);
+        // Boxes inside the section, in the order their first control comes.
+        std::map<std::string_view, QGridLayout*> boxes;
+        int gridRow = 0;
+        for (std::size_t i = 0; i < model_.controls().size(); ++i) {
+            const ControlSpec& spec = model_.controls()[i];
+            if (spec.section != s)
+                continue;
+            Row row = makeRow(i);
+            QGridLayout* target = grid;
+            if (!spec.box.empty()) {
+                auto it = boxes.find(spec.box);
+                if (it == boxes.end()) {
+                    auto* box = new QGroupBox(qs(spec.box), frame);
+                    auto* boxGrid = new QGridLayout(box);
+                    grid->addWidget(box, gridRow++, 0, 1, 4);
+                    it = boxes.emplace(spec.box, boxGrid).first;
+                }
+                target = it->second;
+            }
+            const int r = target->rowCount();
+            target->addWidget(row.caption, r, 0);
+            target->addWidget(row.widget, r, 1);
+            if (row.twin)
+                target->addWidget(row.twin, r, 2);
+            if (row.unit)
+                target->addWidget(row.unit, r, 3);
+            if (target == grid)
+                gridRow = r + 1;
+            rows_[i] = row;
+        }
+        if (findPageButtons(page_, static_cast<std::uint8_t>(s)) != nullptr) {
+            auto* buttons = new QHBoxLayout;
+            auto* read = new QPushButton(QStringLiteral("ПРОЧИТАТЬ"), frame);
+            auto* write = new QPushButton(QStringLiteral("ЗАПИСАТЬ"), frame);
+            const auto section = static_cast<std::uint8_t>(s);
+            connect(read, &QPushButton::clicked, this, [this, section] {
+                if (actions_.read)
+                    actions_.read(page_, section);
+            });
+            connect(write, &QPushButton::clicked, this, [this, section] {
+                if (actions_.write)
+                    actions_.write(page_, section);
+            });
+            buttons->addWidget(read);
+            buttons->addWidget(write);
+            buttons->addStretch();
+            frameLayout->addLayout(buttons);
+            readButtons_[s] = read;
+            writeButtons_[s] = write;
+        }
+        outer->addWidget(frame);
+    }
+    outer->addStretch();
+}
+
+void PageView::collect() {
+    const auto specs = model_.controls();
+    auto states = model_.states();
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        if (isNumberField(specs[i].kind))
+            states[i].text = str(static_cast<QLineEdit*>(rows_[i].widget)->text());
+        else if (specs[i].kind == ControlKind::List) {
+            const int index = static_cast<QComboBox*>(rows_[i].widget)->currentIndex();
+            if (index >= 0)
+                states[i].index = static_cast<std::size_t>(index);
+        }
+    }
+}
+
+void PageView::render() {
+    const auto specs = model_.controls();
+    const auto states = model_.states();
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        const Row& row = rows_[i];
+        const ControlState& st = states[i];
+        switch (specs[i].kind) {
+        case ControlKind::Float:
+        case ControlKind::Integer:
+        case ControlKind::Hex16: {
+            auto* edit = static_cast<QLineEdit*>(row.widget);
+            if (edit->text() != qs(st.text)) {
+                edit->setText(qs(st.text));
+                edit->setCursorPosition(0); // the number, not the blanks that pad it
+            }
+            break;
+        }
+        case ControlKind::List:
+            static_cast<QComboBox*>(row.widget)->setCurrentIndex(static_cast<int>(st.index));
+            break;
+        case ControlKind::Indicator:
+            // Pure green when on; the button face of the style when off.
+            row.widget->setStyleSheet(st.colour == IndicatorColour::Green
+                                          ? QStringLiteral("background-color: rgb(0, 255, 0);")
+                                          : QString());
+            break;
+        case ControlKind::Value:
+        case ControlKind::Label:
+            static_cast<QLabel*>(row.widget)->setText(qs(st.text));
+            break;
+        }
+        if (row.twin)
+            row.twin->setText(qs(st.twin));
+        for (QWidget* w : {static_cast<QWidget*>(row.caption), row.widget,
+                           static_cast<QWidget*>(row.twin), static_cast<QWidget*>(row.unit)})
+            if (w)
+                w->setVisible(st.visible);
+    }
+}
+
+QWidget* PageView::control(std::string_view id) const {
+    const std::size_t i = model_.find(id);
+    return i < rows_.size() ? rows_[i].widget : nullptr;
+}
+
+QLabel* PageView::twin(std::string_view id) const {
+    const std::size_t i = model_.find(id);
+    return i < rows_.size() ? rows_[i].twin : nullptr;
+}
+
+QPushButton* PageView::readButton(std::uint8_t section) const {
+    return section < readButtons_.size() ? readButtons_[section] : nullptr;
+}
+
+QPushButton* PageView::writeButton(std::uint8_t section) const {
+    return section < writeButtons_.size() ? writeButtons_[section] : nullptr;
+}
+
+} // namespace flowcfg

@@ -1,0 +1,67 @@
+#pragma once
+// The Qt view of one configuration page, generated from the page's table: a frame per
+// section with its controls and its "ПРОЧИТАТЬ" / "ЗАПИСАТЬ" buttons, a frame inside it per
+// box caption. Numbers sit in fixed-width fields. The view holds no values of its own:
+// collect() copies what the user typed and chose into the page model, render() paints the
+// model (texts, selections, indicator colours, twins, visibility).
+
+#include "config/PageButtons.h"
+#include "config/PageModel.h"
+#include "config/PageTables.h"
+
+#include <QWidget>
+#include <functional>
+#include <vector>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace flowcfg {
+
+class PageView final : public QWidget {
+    Q_OBJECT
+public:
+    // What the view's buttons and indicators ask for; the owner runs the operations.
+    struct Actions {
+        std::function<void(PageId, std::uint8_t section)> read;
+        std::function<void(PageId, std::uint8_t section)> write;
+        std::function<void(PageId, std::string_view id)> click;
+    };
+
+    PageView(PageId page, PageModel& model, Actions actions, QWidget* parent = nullptr);
+
+    void collect();
+    void render();
+
+    PageId page() const { return page_; }
+    // The widget of a control: QLineEdit, QComboBox, QPushButton (indicator) or QLabel.
+    QWidget* control(std::string_view id) const;
+    // The read-only twin beside a control (the indicator's "вкл" / "выкл"), or nullptr.
+    QLabel* twin(std::string_view id) const;
+    QPushButton* readButton(std::uint8_t section) const;
+    QPushButton* writeButton(std::uint8_t section) const;
+
+private:
+    struct Row {
+        QWidget* widget = nullptr;
+        QLabel* caption = nullptr;
+        QLabel* twin = nullptr;
+        QLabel* unit = nullptr;
+    };
+    void build();
+    Row makeRow(std::size_t index);
+
+    PageId page_;
+    PageModel& model_;
+    Actions actions_;
+    std::vector<Row> rows_;
+    std::vector<QWidget*> sectionFrames_;
+    std::vector<QPushButton*> readButtons_, writeButtons_;
+};
+
+// Makes a line edit accept only hexadecimal digits, upper-cased as they are typed.
+void installHexInputFilter(QLineEdit* edit);
+
+} // namespace flowcfg

@@ -1,0 +1,128 @@
+// The Qt views of the measurement and output pages in the main window, on the simulated
+// meter: start-up shows the image, the buttons exchange, typing and clicking reach the model.
+
+#include "app/ConfigPageViews.h"
+#include "app/MainWindow.h"
+#include "tests/app/WindowFixture.h"
+
+#include <QComboBox>
+#include <QFontInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace flowcfg::test {
+namespace {
+
+class ConfigViewTest : public ::testing::Test, protected WindowFixture {
+protected:
+    void SetUp() override {
+        attachSim();
+        window =
+            std::make_unique<MainWindow>(AppEnvironment{devices, clock, dialogs, pump, dir.path()});
+        views = installConfigPages(*window);
+        window->startUp();
+        window->link().settings.Reask_val = 1;
+    }
+    QLineEdit* edit(PageId page, std::string_view id) {
+        return qobject_cast<QLineEdit*>(views->view(page).control(id));
+    }
+    QComboBox* list(PageId page, std::string_view id) {
+        return qobject_cast<QComboBox*>(views->view(page).control(id));
+    }
+    sim::Meter& m() { return meter->meter(); }
+
+    ConfigPageViews* views = nullptr;
+};
+
+TEST_F(ConfigViewTest, PagesSitInTheirTabsAndShowTheImageAtStartUp) {
+    for (std::size_t i = 0; i < kPageCount; ++i) {
+        const auto id = static_cast<PageId>(i);
+        EXPECT_TRUE(window->pageContainer(pagePath(id))->isAncestorOf(&views->view(id)))
+            << pagePath(id);
+    }
+    // The profile's defaults (no recent.prf): f_max 10000, i_control 0.
+    EXPECT_EQ(edit(PageId::Output1, "f_max")->text(), "10000");
+    EXPECT_EQ(list(PageId::CurrentOutput, "i_control")->currentText(), "Обычн.работа");
+    EXPECT_TRUE(QFontInfo(edit(PageId::Output1, "f_flow_v_max")->font()).fixedPitch());
+    // Hidden controls and the hidden calibration block stay off the screen.
+    EXPECT_TRUE(edit(PageId::CurrentOutput, "code_direct")->isHidden());
+    EXPECT_FALSE(edit(PageId::CurrentOutput, "i_ma_max_calib")
+                     ->isVisibleTo(&views->view(PageId::CurrentOutput)));
+    EXPECT_TRUE(edit(PageId::CurrentOutput, "i_ma_direct")
+                    ->isVisibleTo(&views->view(PageId::CurrentOutput)));
+}
+
+TEST_F(ConfigViewTest, ReadShowsTheMeterAndWriteSendsWhatWasTyped) {
+    m().setReg(0x104D, 9000);
+    m().setFloat(0x104F, 50.0f);
+    PageView& out1 = views->view(PageId::Output1);
+    out1.readButton(section::Frequency)->click();
+    EXPECT_EQ(edit(PageId::Output1, "f_max")->text(), "9000");
+    EXPECT_EQ(edit(PageId::Output1, "f_flow_v_max")->text(), "50.0000    ");
+    EXPECT_EQ(dialogs.texts().back(), "Чтение параметров частотных выходов успешно осуществлено.");
+
+    edit(PageId::Output1, "f_max")->setText("7000");
+    edit(PageId::Output1, "f_flow_v_max")->setText(" 42.5 ");
+    list(PageId::Output1, "f_direct_control")->setCurrentIndex(1);
+    out1.writeButton(section::Frequency)->click();
+    EXPECT_EQ(m().reg(0x104D), 7000);
+    EXPECT_EQ(m().floatAt(0x104F), 42.5f);
+    EXPECT_EQ(m().reg(0x1054), 1);
+    EXPECT_EQ(dialogs.texts().back(), "Запись параметров частотных выходов успешно осуществлена.");
+    EXPECT_EQ(edit(PageId::Output1, "f_flow_v_max")->text(), " 42.5 "); // not re-shown by a write
+
+    // The measurement read also fills the cut-off page.
+    m().setFloat(0x101D, 1.75f);
+    views->view(PageId::Measurement).readButton(section::Main)->click();
+    EXPECT_EQ(edit(PageId::Cutoff, "izm_flow_v_cut_ee")->text(), "1.7500     ");
+    EXPECT_EQ(views->view(PageId::Cutoff).twin("izm_flow_v_cut_ee")->text(), "1.7500     ");
+}
+
+TEST_F(ConfigViewTest, HexFieldTakesOnlyHexDigitsUpperCased) {
+    QLineEdit* type = edit(PageId::Measurement, "sensor_type_cmp");
+    type->setText("0x02");
+    type->setCursorPosition(4);
+    QTest::keyClicks(type, "g");
+    EXPECT_EQ(type->text(), "0x02");
+    QTest::keyClicks(type, "c");
+    EXPECT_EQ(type->text(), "0x02C");
+    QTest::keyClick(type, Qt::Key_Backspace);
+    EXPECT_EQ(type->text(), "0x02");
+}
+
+TEST_F(ConfigViewTest, IndicatorClicksFlipTheImageAndRecolour) {
+    window->image().izm_general_param.cut_en = 0;
+    views->showImage();
+    PageView& cut = views->view(PageId::Cutoff);
+    auto* panel = qobject_cast<QPushButton*>(cut.control("cut_display_primary"));
+    ASSERT_NE(panel, nullptr);
+    EXPECT_TRUE(panel->styleSheet().isEmpty()); // button face
+    panel->click();
+    EXPECT_EQ(window->image().izm_general_param.cut_en, 0x0008);
+    EXPECT_EQ(panel->styleSheet(), "background-color: rgb(0, 255, 0);");
+
+    auto* direct =
+        qobject_cast<QPushButton*>(views->view(PageId::Output2).control("diskr_out_direct_val_1"));
+    ASSERT_NE(direct, nullptr);
+    direct->click();
+    EXPECT_EQ(views->view(PageId::Output2).twin("diskr_out_direct_val_1")->text(), "вкл");
+    EXPECT_TRUE(meter->served().empty()); // clicks send nothing
+}
+
+TEST_F(ConfigViewTest, ButtonsDoNothingWhileAnotherOperationExchanges) {
+    meter->clearServed();
+    const std::size_t boxes = dialogs.shown.size();
+    {
+        const OperationGuard other(window->link());
+        views->view(PageId::CurrentOutput).readButton(section::CurrentScale)->click();
+        views->view(PageId::CurrentOutput).writeButton(section::CurrentDirect)->click();
+    }
+    EXPECT_TRUE(meter->served().empty());
+    EXPECT_EQ(dialogs.shown.size(), boxes);
+}
+
+} // namespace
+} // namespace flowcfg::test
