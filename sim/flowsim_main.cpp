@@ -1,5 +1,11 @@
 // flowsim: a simulated flowmeter, a Modbus RTU slave on a pseudo-terminal. Prints the device
 // path as its first line, then serves until SIGINT or SIGTERM.
+//
+//   flowsim --link /tmp/meter -v                       # a meter at address 1, 19200 8N1
+//   flowcfg-cli --port /tmp/meter ...                  # or mbpoll, pymodbus, the tool itself
+//   flowsim --fixed-flow 25.5 --float-order 3          # predictable flow, reversed singles
+//   flowsim --fault crc@p=0.1 --fault delay:1500@next=2 --seed 7    # a bad line
+//   flowsim --freeze-time                              # registers that never change by themselves
 
 #include "sim/FaultPlan.h"
 #include "sim/MeterSlave.h"
