@@ -1,87 +1,62 @@
 #include "archive/ArchiveRegisters.h"
 
-#include "link/ModbusMaster.h"
 #include "link/Outcome.h"
+#include "model/GroupIo.h"
 
-#include <array>
+#include <memory>
 
 namespace flowcfg {
 
 namespace {
 
-template <std::size_t N>
-ExchangeResult readWords(LinkContext& ctx, std::uint16_t start,
-                         std::array<std::uint16_t, N>& words) {
-    const ExchangeResult r =
-        ModbusMaster(ctx).readHoldingRegisters(start, static_cast<std::uint8_t>(N), words);
+ExchangeResult paced(LinkContext& ctx, ExchangeResult r, std::uint32_t ms, PauseTimer timer) {
     if (stepSucceeded(r))
-        ctx.pump.pauseMs(kAfterReadPauseMs, PauseTimer::BeforeRead);
+        ctx.pump.pauseMs(ms, timer);
     return r;
 }
 
-ExchangeResult writeWords(LinkContext& ctx, std::uint16_t start,
-                          std::span<const std::uint16_t> words, std::string_view description) {
-    const ExchangeResult r = ModbusMaster(ctx).writeMultipleRegisters(start, words, description);
-    if (stepSucceeded(r))
-        ctx.pump.pauseMs(kAfterWritePauseMs, PauseTimer::AfterWrite);
-    return r;
+ExchangeResult read(LinkContext& ctx, DeviceImage& image, GroupId id) {
+    return paced(ctx, readGroup(ctx, image, id), kAfterReadPauseMs, PauseTimer::BeforeRead);
 }
 
-std::uint32_t u32(std::uint16_t hi, std::uint16_t lo) {
-    return (std::uint32_t{hi} << 16) | lo;
+ExchangeResult write(LinkContext& ctx, DeviceImage& image, GroupId id) {
+    return paced(ctx, writeGroup(ctx, image, id), kAfterWritePauseMs, PauseTimer::AfterWrite);
 }
 
 } // namespace
 
 ExchangeResult readArchiveSettings(LinkContext& ctx, DeviceImage& image) {
-    std::array<std::uint16_t, 5> w{};
-    const ExchangeResult r = readWords(ctx, archive_reg::Settings, w);
-    if (stepSucceeded(r)) {
-        image.frame_write.frame_write_interval_sec = w[0];
-        image.frame_write.frame_write_type = w[1];
-        image.readings.frame_number_after_read = w[2];
-        image.readings.archiveSettingsTail = {w[3], w[4]};
-    }
-    return r;
+    return read(ctx, image, GroupId::ArchiveSettings);
 }
 
-ExchangeResult writeArchiveSettings(LinkContext& ctx, const DeviceImage& image) {
-    const std::array<std::uint16_t, 3> w{image.frame_write.frame_write_interval_sec,
-                                         image.frame_write.frame_write_type,
-                                         image.readings.frame_number_after_read};
-    return writeWords(ctx, archive_reg::Settings, w, kIntervalWriteDescription);
+ExchangeResult writeArchiveSettings(LinkContext& ctx, DeviceImage& image) {
+    return write(ctx, image, GroupId::ArchiveSettings);
 }
 
 ExchangeResult readFrameCounters(LinkContext& ctx, DeviceImage& image) {
-    std::array<std::uint16_t, 4> counters{};
-    ExchangeResult r = readWords(ctx, archive_reg::FrameCounters, counters);
+    // Both requests land in a scratch image first, so the counters and the block size on show
+    // always come from the same read.
+    auto scratch = std::make_unique<DeviceImage>();
+    ExchangeResult r = read(ctx, *scratch, GroupId::FrameCounters);
     if (!stepSucceeded(r))
         return r;
-    std::array<std::uint16_t, 2> block{};
-    r = readWords(ctx, archive_reg::FramesPerBlock, block);
+    r = read(ctx, *scratch, GroupId::FramesPerBlock);
     if (!stepSucceeded(r))
         return r;
     auto& rd = image.readings;
-    rd.total_frames = u32(counters[0], counters[1]);
-    rd.current_frame = u32(counters[2], counters[3]);
-    rd.frames_per_block = block[0];
-    rd.framesPerBlockWord1 = block[1];
+    rd.total_frames = scratch->readings.total_frames;
+    rd.current_frame = scratch->readings.current_frame;
+    rd.frames_per_block = scratch->readings.frames_per_block;
+    rd.framesPerBlockWord1 = scratch->readings.framesPerBlockWord1;
     return r;
 }
 
 ExchangeResult readReadFrameNumber(LinkContext& ctx, DeviceImage& image) {
-    std::array<std::uint16_t, 2> w{};
-    const ExchangeResult r = readWords(ctx, archive_reg::ReadFrameNumber, w);
-    if (stepSucceeded(r))
-        image.readings.read_frame_number = u32(w[0], w[1]);
-    return r;
+    return read(ctx, image, GroupId::ReadFrameNumber);
 }
 
-ExchangeResult writeReadFrameNumber(LinkContext& ctx, const DeviceImage& image) {
-    const std::uint32_t n = image.readings.read_frame_number;
-    const std::array<std::uint16_t, 2> w{static_cast<std::uint16_t>(n >> 16),
-                                         static_cast<std::uint16_t>(n & 0xFFFF)};
-    return writeWords(ctx, archive_reg::ReadFrameNumber, w, kFrameNumberWriteDescription);
+ExchangeResult writeReadFrameNumber(LinkContext& ctx, DeviceImage& image) {
+    return write(ctx, image, GroupId::ReadFrameNumber);
 }
 
 std::optional<std::uint64_t> archiveBlockCount(std::uint64_t frames, std::uint16_t framesPerBlock) {
