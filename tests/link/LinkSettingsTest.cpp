@@ -150,6 +150,29 @@ TEST(LinkSettingsFiles, ExitWriterCreationValues) {
     EXPECT_EQ(back.parity, 0);
 }
 
+TEST(LinkSettingsFiles, UnusableFilesGiveDefaultsAndAreNotReplaced) {
+    TempDir dir;
+    // A working directory that cannot be created: defaults, nothing written, no failure.
+    writeFile(dir.path() / "file", "x");
+    const LinkSettings s = readLinkSettings(dir.path() / "file" / "sub");
+    EXPECT_EQ(s.TimeOut, 2000);
+    EXPECT_EQ(s.NetAdrr, 1);
+    EXPECT_EQ(readTimeoutTable(dir.path() / "file" / "sub").RTTM[8], 192);
+    std::string error;
+    EXPECT_FALSE(writeLinkSettings(s, &error));
+    EXPECT_FALSE(error.empty());
+
+    // A dev.dat that exists but cannot be read is neither read nor replaced.
+    std::filesystem::create_directories(dir.path() / "dev.dat");
+    const LinkSettings d = readLinkSettings(dir.path());
+    EXPECT_EQ(d.Reask_val, 2);
+    EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "dev.dat"));
+    LinkSettings changed = d;
+    changed.NetAdrr = 9;
+    EXPECT_FALSE(writeLinkSettings(changed));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "dev.dat"));
+}
+
 TEST(LinkSettingsText, SettingsComposeAndParseRoundTrip) {
     for (std::uint16_t speed = 3; speed <= 10; ++speed) {
         for (std::uint16_t parity = 0; parity <= 2; ++parity) {
