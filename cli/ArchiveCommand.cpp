@@ -75,7 +75,8 @@ public:
             return;
         }
         const bool progress = status.rfind("Прочитан блок #", 0) == 0;
-        if (!progress || t.blocksRead() % 100 == 1 || t.blocksRead() == t.blocksPlanned())
+        // The status names block blocksRead() (counted before it is stored).
+        if (!progress || t.blocksRead() % 100 == 0 || t.blocksRead() + 1 >= t.blocksPlanned())
             err_ << status << '\n';
     }
     void finish() {
