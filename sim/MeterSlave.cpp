@@ -1,7 +1,6 @@
 #include "sim/MeterSlave.h"
 
 #include <algorithm>
-#include <array>
 
 namespace flowcfg::sim {
 
@@ -126,11 +125,15 @@ std::vector<std::uint8_t> MeterSlave::execute(std::span<const std::uint8_t> fram
     case kReadArchiveBlock: {
         if (frame.size() != 8)
             return fail(ModbusException::IllegalDataValue);
-        std::array<std::uint8_t, kBlockSize> block{};
+        // address, function, two bytes (the block size, big-endian), the block, CRC.
+        std::vector<std::uint8_t> out(4 + kBlockSize);
+        const std::span<std::uint8_t, kBlockSize> block(out.data() + 4, kBlockSize);
         if (const auto e = meter_.readArchiveBlock(info.block, block); e != ModbusException::None)
             return fail(e);
-        std::vector<std::uint8_t> out{address, fc, 0x04, 0x00};
-        out.insert(out.end(), block.begin(), block.end());
+        out[0] = address;
+        out[1] = fc;
+        out[2] = static_cast<std::uint8_t>(kBlockSize >> 8);
+        out[3] = static_cast<std::uint8_t>(kBlockSize & 0xFF);
         appendCrc(out);
         return out;
     }

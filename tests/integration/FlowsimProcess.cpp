@@ -1,6 +1,7 @@
 #include "FlowsimProcess.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
