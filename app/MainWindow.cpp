@@ -24,8 +24,8 @@ QString qs(const std::string& s) {
 } // namespace
 
 MainWindow::MainWindow(AppEnvironment env, QWidget* parent)
-    : QMainWindow(parent), env_(std::move(env)),
-      link_(env_.devices, env_.pump, env_.clock, env_.dialogs),
+    : QMainWindow(parent), env_(std::move(env)), devices_(env_.devices, env_.pump, env_.clock),
+      link_(devices_, env_.pump, env_.clock, env_.dialogs),
       tools_(ToolSettings::defaults(env_.workDir)), measure_(link_, image_) {
     link_.settings.workDir = env_.workDir;
 
@@ -181,6 +181,9 @@ void MainWindow::loadProfileFromFile() {
 }
 
 void MainWindow::saveProfileToFile() {
+    for (const PageHooks& h : hooks_)
+        if (h.beforeSave && !h.beforeSave())
+            return;
     const auto file = env_.dialogs.chooseSaveFile();
     if (!file)
         return;

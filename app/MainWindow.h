@@ -7,6 +7,7 @@
 // window runs shutDown() once.
 
 #include "app/AppEnvironment.h"
+#include "app/ResponsiveSerialDevices.h"
 #include "app/ScreenTree.h"
 #include "link/LinkContext.h"
 #include "measure/MeasurePanel.h"
@@ -47,10 +48,14 @@ public:
 
     // Hooks of the pages plugged in from outside, run at start-up: fill their lists
     // (before the link settings are shown) and show the device image (after the port is
-    // open). showImage also runs after a profile was loaded from the menu.
+    // open). showImage also runs after a profile was loaded from the menu. beforeSave runs
+    // before "Записать профиль настроек в файл" asks for a file: it takes the page's
+    // entries that the profile keeps and returns false (after its own messages) to abandon
+    // the save.
     struct PageHooks {
         std::function<void()> fillLists;
         std::function<void()> showImage;
+        std::function<bool()> beforeSave;
     };
     void addPageHooks(PageHooks hooks) { hooks_.push_back(std::move(hooks)); }
 
@@ -82,6 +87,7 @@ private:
     bool measurementPageShown() const;
 
     AppEnvironment env_;
+    ResponsiveSerialDevices devices_; // the environment's devices, events run while reading
     LinkContext link_;
     DeviceImage image_;
     ToolSettings tools_;

@@ -69,6 +69,9 @@ ProgramSettingsPage::ProgramSettingsPage(QWidget* container, LinkContext& ctx,
     status_->setObjectName(QStringLiteral("linkStatus"));
     status_->setFont(fixed);
     status_->setFrameShape(QFrame::StyledPanel);
+    status_->setMinimumWidth(
+        QFontMetrics(fixed).horizontalAdvance(QStringLiteral("COM63, 115200 , нечетный паритет ")) +
+        12);
     status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     form->addRow(status_);
 

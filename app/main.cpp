@@ -4,6 +4,8 @@
 //   flowcfg --screenshot FILE     also save a picture of the window to FILE after
 //           [--screenshot-delay S]  S seconds (default 5) and quit; used for the README
 //           [--start-polling]       start the cyclic measurement read at once
+//           [--page N]              show main page N (0 ИЗМЕРЕНИЕ, 1 НАСТРОЙКИ РАБОТЫ,
+//                                   2 НАСТРОЙКИ ПРОГРАММЫ)
 
 #include "app/ConfigPageViews.h"
 #include "app/MainWindow.h"
@@ -35,7 +37,10 @@ int main(int argc, char* argv[]) {
                                    QStringLiteral("seconds"), QStringLiteral("5"));
     const QCommandLineOption polling(QStringLiteral("start-polling"),
                                      QStringLiteral("Start the cyclic measurement read."));
-    parser.addOptions({screenshot, delay, polling});
+    const QCommandLineOption page(QStringLiteral("page"),
+                                  QStringLiteral("Show main page N after start-up."),
+                                  QStringLiteral("N"));
+    parser.addOptions({screenshot, delay, polling, page});
     parser.process(app);
 
     flowcfg::PosixSerialDevices devices;
@@ -48,6 +53,8 @@ int main(int argc, char* argv[]) {
     window.show();
     window.startUp();
 
+    if (parser.isSet(page))
+        window.tree().mainTabs()->setCurrentIndex(parser.value(page).toInt());
     if (parser.isSet(polling))
         window.measurePage().cyclicButton()->click();
     if (parser.isSet(screenshot)) {

@@ -121,6 +121,37 @@ TEST_F(MainWindowTest, MenuLoadsAProfileThatReachesAHiddenPage) {
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
+TEST_F(MainWindowTest, PluggedPagesAreFilledShownAndAskedBeforeASave) {
+    window =
+        std::make_unique<MainWindow>(AppEnvironment{devices, clock, dialogs, pump, dir.path()});
+    MainWindow& w = *window;
+    QWidget* output1 = w.pageContainer("НАСТРОЙКИ РАБОТЫ/ВЫХОД 1");
+    ASSERT_NE(output1, nullptr);
+    EXPECT_EQ(output1->layout(), nullptr);
+    std::vector<std::string> calls;
+    bool entriesValid = false;
+    w.addPageHooks(
+        {[&] { calls.push_back("fill:" + w.programPage().statusLine()->text().toStdString()); },
+         [&] { calls.push_back("show"); },
+         [&] {
+             calls.push_back("take");
+             return entriesValid;
+         }});
+    w.startUp();
+    // Lists are filled before the link settings are shown, the image after.
+    EXPECT_EQ(calls, (std::vector<std::string>{"fill:", "show"}));
+
+    const fs::path file = dir.path() / "x.prf";
+    dialogs.saveFiles.push_back(file.string());
+    w.saveProfileAction()->trigger();
+    EXPECT_FALSE(fs::exists(file));
+    EXPECT_EQ(dialogs.saveFiles.size(), 1u); // no file was asked for
+    entriesValid = true;
+    w.saveProfileAction()->trigger();
+    EXPECT_TRUE(fs::exists(file));
+    EXPECT_EQ(calls.back(), "take");
+}
+
 TEST_F(MainWindowTest, PollTickPaintsTheMeasuredValues) {
     attachSim();
     MainWindow& w = start();
