@@ -52,6 +52,7 @@ bool ArchiveTransfer::start(std::optional<std::uint32_t> frames) {
         return false;
 
     const TransferState before = state_;
+    const std::string statusBefore = status_;
     state_ = TransferState::Preparing;
     startCancelled_ = false;
     setStatus(kStatusPreparing);
@@ -60,6 +61,7 @@ bool ArchiveTransfer::start(std::optional<std::uint32_t> frames) {
         return false;
     if (!stepSucceeded(counters)) {
         state_ = before;
+        setStatus(statusBefore);
         showOutcome(ctx_.dialogs, counters);
         return false;
     }

@@ -223,6 +223,7 @@ TEST_F(Transfer, CounterReadFailureShowsTheOutcomeAndChangesNothing) {
     EXPECT_FALSE(controller->start(600u));
     EXPECT_EQ(controller->transfer().state(), TransferState::Finished);
     EXPECT_EQ(controller->transfer().blocksPlanned(), 3u);
+    EXPECT_EQ(controller->screen().status, "Чтение закончено");
     ASSERT_FALSE(dialogs.shown.empty());
     EXPECT_EQ(dialogs.shown.back().text, "Адрес данных выходит за допустимые границы.");
     // The image still holds the first transfer: Stop exports it.
