@@ -2,6 +2,7 @@
 
 #include "model/Encodings.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <variant>
