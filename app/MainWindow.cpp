@@ -1,5 +1,7 @@
 #include "app/MainWindow.h"
 
+#include "app/ArchivePage.h"
+#include "app/ConfigPageViews.h"
 #include "app/MeasurePage.h"
 #include "app/ProgramSettingsPage.h"
 #include "link/LinkSettings.h"
@@ -26,7 +28,8 @@ QString qs(const std::string& s) {
 MainWindow::MainWindow(AppEnvironment env, QWidget* parent)
     : QMainWindow(parent), env_(std::move(env)), devices_(env_.devices, env_.pump, env_.clock),
       link_(devices_, env_.pump, env_.clock, env_.dialogs),
-      tools_(ToolSettings::defaults(env_.workDir)), measure_(link_, image_) {
+      tools_(ToolSettings::defaults(env_.workDir)), measure_(link_, image_),
+      archive_(link_, image_, env_.workDir) {
     link_.settings.workDir = env_.workDir;
 
     auto* central = new QWidget(this);
@@ -42,6 +45,13 @@ MainWindow::MainWindow(AppEnvironment env, QWidget* parent)
     programPage_ = new ProgramSettingsPage(tree_->page(pages::program), link_,
                                            [this] { measure_.stopPolling(); });
 
+    QWidget* archiveContainer = tree_->page(pages::archive);
+    auto* archiveLayout = new QVBoxLayout(archiveContainer);
+    archiveLayout->setContentsMargins(0, 0, 0, 0);
+    archivePage_ = new ArchivePage(archive_, archiveContainer);
+    archiveLayout->addWidget(archivePage_);
+    configViews_ = installConfigPages(*this);
+
     connect(tree_->mainTabs(), &QTabWidget::currentChanged, this,
             [this](int index) { onMainPageChanged(index); });
 
@@ -54,7 +64,12 @@ MainWindow::MainWindow(AppEnvironment env, QWidget* parent)
     resize(1100, 760);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    pollTimer_.stop();
+    // The pages refer to the panels and controllers held as members: they go first.
+    delete configViews_;
+    delete takeCentralWidget();
+}
 
 void MainWindow::buildMenu() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("Файл"));

@@ -9,6 +9,7 @@
 #include "app/AppEnvironment.h"
 #include "app/ResponsiveSerialDevices.h"
 #include "app/ScreenTree.h"
+#include "archive/ArchiveController.h"
 #include "link/LinkContext.h"
 #include "measure/MeasurePanel.h"
 #include "model/DeviceImage.h"
@@ -25,6 +26,8 @@ class QAction;
 
 namespace flowcfg {
 
+class ArchivePage;
+class ConfigPageViews;
 class MeasurePage;
 class ProgramSettingsPage;
 
@@ -65,6 +68,9 @@ public:
     MeasurePanel& measurePanel() { return measure_; }
     MeasurePage& measurePage() { return *measurePage_; }
     ProgramSettingsPage& programPage() { return *programPage_; }
+    ArchiveController& archiveController() { return archive_; }
+    ArchivePage& archivePage() { return *archivePage_; }
+    ConfigPageViews& configViews() { return *configViews_; }
     QTimer& pollTimer() { return pollTimer_; }
 
     QAction* loadProfileAction() const { return loadProfile_; }
@@ -92,9 +98,12 @@ private:
     DeviceImage image_;
     ToolSettings tools_;
     MeasurePanel measure_;
+    ArchiveController archive_;
     std::unique_ptr<ScreenTree> tree_;
     MeasurePage* measurePage_ = nullptr; // owned by its page
     ProgramSettingsPage* programPage_ = nullptr;
+    ArchivePage* archivePage_ = nullptr;
+    ConfigPageViews* configViews_ = nullptr;
     std::vector<PageHooks> hooks_;
     QTimer pollTimer_;
     QAction* loadProfile_ = nullptr;
