@@ -118,11 +118,13 @@ MeasurePage::MeasurePage(QWidget* container, MeasurePanel& panel)
 
     // Buttons.
     auto* buttons = new QVBoxLayout;
-    read_ = addButton(c::readButton, container, &MeasurePanel::readOnce);
-    cyclic_ = addButton(c::cyclicButton, container, &MeasurePanel::startCyclic);
-    stop_ = addButton(c::stopButton, container, &MeasurePanel::stopCyclic);
-    resetErrors_ = addButton(c::resetErrorsButton, container, &MeasurePanel::resetErrorCount);
-    resetVolume_ = addButton(c::resetVolumeButton, container, &MeasurePanel::resetVolume);
+    read_ = addButton(c::readButton, container, [](MeasurePanel& p) { p.readOnce(); });
+    cyclic_ = addButton(c::cyclicButton, container, [](MeasurePanel& p) { p.startCyclic(); });
+    stop_ = addButton(c::stopButton, container, [](MeasurePanel& p) { p.stopCyclic(); });
+    resetErrors_ =
+        addButton(c::resetErrorsButton, container, [](MeasurePanel& p) { p.resetErrorCount(); });
+    resetVolume_ =
+        addButton(c::resetVolumeButton, container, [](MeasurePanel& p) { p.resetVolume(); });
     for (QPushButton* b : {read_, cyclic_, stop_, resetErrors_, resetVolume_})
         buttons->addWidget(b);
     buttons->addSpacing(12);
@@ -166,10 +168,10 @@ QLabel* MeasurePage::addLabel(ScreenField MeasureScreen::*field, QWidget* parent
 }
 
 QPushButton* MeasurePage::addButton(std::string_view caption, QWidget* parent,
-                                    void (MeasurePanel::*op)()) {
+                                    std::function<void(MeasurePanel&)> op) {
     auto* button = new QPushButton(qs(caption), parent);
-    connect(button, &QPushButton::clicked, this, [this, op] {
-        (panel_.*op)();
+    connect(button, &QPushButton::clicked, this, [this, op = std::move(op)] {
+        op(panel_);
         render();
     });
     return button;

@@ -5,6 +5,7 @@
 #include "measure/MeasurePanel.h"
 
 #include <QObject>
+#include <functional>
 #include <vector>
 
 class QLabel;
@@ -40,7 +41,8 @@ private:
     };
     QLineEdit* addField(ScreenField MeasureScreen::*field, QWidget* parent, int minChars);
     QLabel* addLabel(ScreenField MeasureScreen::*field, QWidget* parent, bool painted = false);
-    QPushButton* addButton(std::string_view caption, QWidget* parent, void (MeasurePanel::*op)());
+    QPushButton* addButton(std::string_view caption, QWidget* parent,
+                           std::function<void(MeasurePanel&)> op);
 
     MeasurePanel& panel_;
     std::vector<Binding> bindings_;

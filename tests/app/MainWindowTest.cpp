@@ -216,6 +216,7 @@ TEST_F(MainWindowTest, PageChangeStopsThePollAndReturningDoesNotRestartIt) {
     EXPECT_FALSE(w.measurePanel().cyclic());
     w.tree().mainTabs()->setCurrentIndex(0);
     EXPECT_FALSE(w.measurePanel().cyclic());
+    EXPECT_EQ(w.focusWidget(), w.measurePage().readButton());
     com1->requests.clear();
     w.pollTick();
     EXPECT_TRUE(com1->requests.empty());
