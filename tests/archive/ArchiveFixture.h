@@ -3,12 +3,8 @@
 // line, fake clock, scripted dialogs). The meter records no frames of its own during a test,
 // so its archive holds exactly the frames it started with. Exports go to a fresh directory.
 
-#include "FakeClock.h"
-#include "FakeSerialLine.h"
-#include "ScriptedDialogs.h"
-#include "SimLine.h"
+#include "MeterOnLine.h"
 #include "archive/ArchiveController.h"
-#include "link/LinkContext.h"
 
 #include <filesystem>
 #include <fstream>
@@ -20,18 +16,16 @@
 
 namespace flowcfg::test {
 
-class ArchiveFixture : public ::testing::Test {
+class ArchiveFixture : public MeterOnLine {
 protected:
-    ArchiveFixture() : ctx(devices, pump, clock, dialogs) {
-        ctx.settings.portPaths[1] = "/dev/meter";
-        ctx.settings.UseLogFile = 0;
+    ArchiveFixture() : MeterOnLine(meterConfig(1000)) {
         clock.setLocalTime({2026, 12, 6, 17, 5, 3, 0});
         exportDir =
             std::filesystem::temp_directory_path() /
             ("flowcfg-archive-" + std::to_string(::getpid()) + "-" + std::to_string(dirCounter++));
         std::filesystem::remove_all(exportDir);
         std::filesystem::create_directories(exportDir);
-        useMeter(meterConfig(1000));
+        makeController();
     }
     ~ArchiveFixture() override {
         std::error_code ec;
@@ -49,9 +43,11 @@ protected:
     // Replaces the meter (and the controller, which reads the image at construction).
     void useMeter(const sim::MeterConfig& config) {
         controller.reset();
-        slave = std::make_unique<sim::MeterSlave>(config);
-        line = devices.add("/dev/meter");
-        attachMeter(*line, *slave, clock);
+        MeterOnLine::useMeter(config);
+        makeController();
+    }
+
+    void makeController() {
         controller = std::make_unique<ArchiveController>(ctx, device, exportDir);
         controller->changed = [this] {
             const auto& status = controller->screen().status;
@@ -59,8 +55,6 @@ protected:
                 statuses.push_back(status);
         };
     }
-
-    sim::Meter& meter() { return slave->meter(); }
 
     // Ticks as the timer would until the controller stops asking; returns the tick count.
     int runTicks(int limit = 20000) {
@@ -104,15 +98,8 @@ protected:
         return lines;
     }
 
-    FakeClock clock;
-    FakeEventPump pump{clock};
-    FakeSerialDevices devices;
-    ScriptedDialogs dialogs;
-    LinkContext ctx;
     DeviceImage device;
     std::filesystem::path exportDir;
-    std::unique_ptr<sim::MeterSlave> slave;
-    std::shared_ptr<FakeSerialLine> line;
     std::unique_ptr<ArchiveController> controller;
     std::vector<std::string> statuses;
     static inline int dirCounter = 0;

@@ -32,7 +32,7 @@ protected:
     OperationOutcome write(std::string_view name) { return start(), pages.write(buttons(name)); }
     // Forgets what earlier steps of a test recorded.
     void start() {
-        slave.clearServed();
+        slave->clearServed();
         pump.clearPauses();
         dialogs.shown.clear();
     }

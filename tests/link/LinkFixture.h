@@ -2,11 +2,8 @@
 // A link context on an in-process line with the fake clock and scripted dialogs; the port
 // "/dev/fake" is open and nothing is logged unless a test turns logging on.
 
-#include "FakeClock.h"
-#include "FakeSerialLine.h"
-#include "ScriptedDialogs.h"
+#include "FakeLinkTest.h"
 #include "link/Crc16.h"
-#include "link/LinkContext.h"
 #include "link/ModbusMaster.h"
 
 #include <cstdint>
@@ -63,13 +60,12 @@ private:
     std::filesystem::path path_;
 };
 
-class LinkFixture : public ::testing::Test {
+class LinkFixture : public FakeLinkTest {
 protected:
-    LinkFixture() : ctx(devices, pump, clock, dialogs) {
+    LinkFixture() {
         line = devices.add("/dev/fake");
         line->clock = &clock;
         ctx.port = devices.open("/dev/fake").port;
-        ctx.settings.UseLogFile = 0;
     }
 
     ModbusMaster master() { return ModbusMaster(ctx); }
@@ -85,11 +81,6 @@ protected:
         };
     }
 
-    FakeClock clock;
-    FakeEventPump pump{clock};
-    FakeSerialDevices devices;
-    ScriptedDialogs dialogs;
-    LinkContext ctx;
     std::shared_ptr<FakeSerialLine> line;
 };
 

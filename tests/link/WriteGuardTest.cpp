@@ -104,7 +104,7 @@ TEST_F(WriteGuard, FailureAfterTheUnlockLeavesTheMeterUnlockedAndExplains) {
                               "Адрес данных выходит за допустимые границы.", DialogIcon::Warning}));
 
     // The next good write locks the meter again.
-    slave.faults().clear();
+    slave->faults().clear();
     EXPECT_EQ(runWriteOperation(ctx, outputWrite()).end, OperationEnd::Succeeded);
     EXPECT_FALSE(meter().unlocked());
 }
@@ -253,7 +253,7 @@ TEST_F(WriteGuard, OrderOfCheckTakeAndConfirmation) {
     op.order = GuardOrder::CheckTakeConfirm;
     runWriteOperation(ctx, op);
     op.order = GuardOrder::ConfirmCheckTake;
-    slave.clearServed();
+    slave->clearServed();
     dialogs.shown.clear();
     runWriteOperation(ctx, op); // No at the question: no check, no take
     op.order = GuardOrder::TakeCheckConfirm;

@@ -1,10 +1,8 @@
 #include "measure/MeasurePanel.h"
 
-#include "FakeClock.h"
-#include "FakeSerialLine.h"
+#include "FakeLinkTest.h"
 #include "MeasureTempDir.h"
 #include "RegisterSlave.h"
-#include "ScriptedDialogs.h"
 #include "model/Encodings.h"
 
 #include <filesystem>
@@ -16,14 +14,13 @@
 namespace flowcfg::test {
 namespace {
 
-class MeasurePanelTest : public ::testing::Test {
+class MeasurePanelTest : public FakeLinkTest {
 protected:
-    MeasurePanelTest() : ctx(devices, pump, clock, dialogs) {
+    MeasurePanelTest() {
         line = devices.add("/dev/fake");
         line->clock = &clock;
         line->responder = slave.responder();
         ctx.settings.portPaths[1] = "/dev/fake";
-        ctx.settings.UseLogFile = 0;
         setFlow(1.25f, 0, 0);
         setVolume(1000.0, 0, 0);
     }
@@ -69,11 +66,6 @@ protected:
         line->requests.clear();
     }
 
-    FakeClock clock;
-    FakeEventPump pump{clock};
-    FakeSerialDevices devices;
-    ScriptedDialogs dialogs;
-    LinkContext ctx;
     std::shared_ptr<FakeSerialLine> line;
     RegisterSlave slave;
     DeviceImage image;

@@ -97,10 +97,10 @@ TEST_F(GroupIo, FailedReadLeavesEveryFieldUnchanged) {
     EXPECT_EQ(wordsOf(GroupId::Output1Frequency, image), before);
 
     // No answer at all: the engine stores zeros in its buffer, the image must not see them.
-    slave.faults().clear();
+    slave->faults().clear();
     sim::FaultRule silent;
     silent.kind = sim::FaultKind::Silent;
-    slave.faults().add(silent);
+    slave->faults().add(silent);
     EXPECT_NE(readGroup(ctx, image, GroupId::Output1Frequency).status & status::NothingReceived, 0);
     EXPECT_EQ(wordsOf(GroupId::Output1Frequency, image), before);
 }
@@ -176,7 +176,7 @@ TEST_F(GroupIo, WriteSendsTheGroupWithItsDescriptionAndStopsAtTheFirstFailure) {
     EXPECT_EQ(ctx.lastWriteDescription, "тип выхода ");
     EXPECT_EQ(pump.pauses(), (std::vector<RecordedPause>{{400, PauseTimer::AfterWrite}}));
 
-    slave.faults().clear();
+    slave->faults().clear();
     ASSERT_EQ(writeGroup(ctx, image, GroupId::Output1Frequency), ExchangeResult{});
     EXPECT_EQ(ctx.lastWriteDescription, "параметры частотного выхода ");
     EXPECT_EQ(meter().reg(0x104D), 4000);
