@@ -12,7 +12,7 @@ scripts/install-deps.sh
 build=$root/build/demo
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DFLOWCFG_BUILD_TESTS=OFF -DFLOWCFG_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" -j "$(nproc)" --target flowcfg flowsim
+cmake --build "$build" -j "$(nproc)" --target flowcfg flowsim flowcfg-cli
 
 demo=$root/demo
 mkdir -p "$demo"
