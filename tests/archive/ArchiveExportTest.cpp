@@ -1,6 +1,7 @@
 #include "archive/ArchiveExport.h"
 
 #include "ArchiveFrameBuilder.h"
+#include "TestFiles.h"
 #include "archive/ArchiveFrame.h"
 #include "archive/ArchiveImage.h"
 
@@ -14,30 +15,11 @@
 namespace flowcfg::test {
 namespace {
 
-std::string readFile(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 std::string lineOf(std::span<const std::uint8_t, 102> bytes) {
     std::string out;
     appendArchiveFrameLine(out, decodeArchiveFrame(bytes));
     return out;
 }
-
-class TempDir {
-public:
-    TempDir() {
-        path = std::filesystem::temp_directory_path() /
-               ("archive_export_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
-        std::filesystem::create_directories(path);
-    }
-    ~TempDir() { std::filesystem::remove_all(path); }
-    std::filesystem::path path;
-    static inline int counter = 0;
-};
 
 TEST(ArchiveExport, EveryFieldOfAFrameLineByteForByte) {
     FrameBuilder fb;
@@ -165,13 +147,13 @@ TEST(ArchiveExport, FileHoldsOneLinePerValidFrameOfThePlannedBlocks) {
     const auto beyond = FrameBuilder().be32(0, 999).sealed();
     std::copy(beyond.begin(), beyond.end(), image.slot(2).begin());
 
-    TempDir dir;
-    const auto result = writeArchiveText(image, 2, dir.path / "out.txt");
+    TempDir dir("flowcfg-archive-export");
+    const auto result = writeArchiveText(image, 2, dir.path() / "out.txt");
     ASSERT_TRUE(result.ok) << result.error;
     EXPECT_EQ(result.lines, 19u);
     EXPECT_EQ(result.skipped, 1u);
 
-    const std::string text = readFile(dir.path / "out.txt");
+    const std::string text = readFile(dir.path() / "out.txt");
     std::vector<std::string> numbers;
     for (std::size_t at = 0; (at = text.find("frame_num ", at)) != std::string::npos; at += 10)
         numbers.push_back(text.substr(at + 10, 4));
@@ -185,15 +167,15 @@ TEST(ArchiveExport, FileHoldsOneLinePerValidFrameOfThePlannedBlocks) {
 
 TEST(ArchiveExport, NoBlocksGivesAnEmptyFileAndAMissingDirectoryAReason) {
     ArchiveImage image;
-    TempDir dir;
-    const auto empty = writeArchiveText(image, 0, dir.path / "empty.txt");
+    TempDir dir("flowcfg-archive-export");
+    const auto empty = writeArchiveText(image, 0, dir.path() / "empty.txt");
     ASSERT_TRUE(empty.ok);
-    EXPECT_TRUE(std::filesystem::exists(dir.path / "empty.txt"));
-    EXPECT_EQ(std::filesystem::file_size(dir.path / "empty.txt"), 0u);
+    EXPECT_TRUE(std::filesystem::exists(dir.path() / "empty.txt"));
+    EXPECT_EQ(std::filesystem::file_size(dir.path() / "empty.txt"), 0u);
 
-    const auto missing = writeArchiveText(image, 1, dir.path / "no" / "such.txt");
+    const auto missing = writeArchiveText(image, 1, dir.path() / "no" / "such.txt");
     EXPECT_FALSE(missing.ok);
-    EXPECT_EQ(missing.path, dir.path / "no" / "such.txt");
+    EXPECT_EQ(missing.path, dir.path() / "no" / "such.txt");
     EXPECT_FALSE(missing.error.empty());
 }
 

@@ -4,6 +4,7 @@
 // so its archive holds exactly the frames it started with. Exports go to a fresh directory.
 
 #include "MeterOnLine.h"
+#include "TestFiles.h"
 #include "archive/ArchiveController.h"
 
 #include <filesystem>
@@ -20,16 +21,7 @@ class ArchiveFixture : public MeterOnLine {
 protected:
     ArchiveFixture() : MeterOnLine(meterConfig(1000)) {
         clock.setLocalTime({2026, 12, 6, 17, 5, 3, 0});
-        exportDir =
-            std::filesystem::temp_directory_path() /
-            ("flowcfg-archive-" + std::to_string(::getpid()) + "-" + std::to_string(dirCounter++));
-        std::filesystem::remove_all(exportDir);
-        std::filesystem::create_directories(exportDir);
         makeController();
-    }
-    ~ArchiveFixture() override {
-        std::error_code ec;
-        std::filesystem::remove_all(exportDir, ec);
     }
 
     static sim::MeterConfig meterConfig(std::uint32_t frames, std::uint16_t perBlock = 10) {
@@ -80,13 +72,6 @@ protected:
         return out;
     }
 
-    static std::string readFile(const std::filesystem::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        std::ostringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-
     // The file's lines, each with its " \r\n".
     static std::vector<std::string> linesOf(const std::filesystem::path& p) {
         const std::string text = readFile(p);
@@ -99,10 +84,10 @@ protected:
     }
 
     DeviceImage device;
-    std::filesystem::path exportDir;
+    TempDir exportTemp{"flowcfg-archive"};
+    const std::filesystem::path exportDir = exportTemp.path();
     std::unique_ptr<ArchiveController> controller;
     std::vector<std::string> statuses;
-    static inline int dirCounter = 0;
 };
 
 } // namespace flowcfg::test

@@ -2,6 +2,7 @@
 // injected line faults, and Ctrl-C in the middle of a paced download.
 
 #include "FlowsimProcess.h"
+#include "TestFiles.h"
 #include "sim/Meter.h"
 #include "tests/archive/ReferenceLine.h"
 
@@ -25,15 +26,8 @@ namespace {
 namespace fs = std::filesystem;
 using Args = std::vector<std::string>;
 
-std::string readAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 std::vector<std::string> linesOf(const fs::path& p) {
-    const std::string text = readAll(p);
+    const std::string text = readFile(p);
     std::vector<std::string> lines;
     std::size_t begin = 0;
     for (std::size_t end; (end = text.find('\n', begin)) != std::string::npos; begin = end + 1)
@@ -149,14 +143,14 @@ TEST_F(ArchiveDownloadTest, CtrlCStopsAndStillWritesWhatWasRead) {
     ASSERT_GT(pid, 0);
     // Once the transfer runs, give it a few blocks' time, then press Ctrl-C.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (readAll(output).find("Перенос архива") == std::string::npos &&
+    while (readFile(output).find("Перенос архива") == std::string::npos &&
            std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     std::this_thread::sleep_for(std::chrono::milliseconds(2000));
     ::kill(pid, SIGINT);
     int status = 0;
     ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    const std::string text = readAll(output);
+    const std::string text = readFile(output);
     ASSERT_TRUE(WIFEXITED(status)) << text;
     EXPECT_EQ(WEXITSTATUS(status), 0) << text;
     EXPECT_NE(text.find("Чтение остановлено"), std::string::npos) << text;

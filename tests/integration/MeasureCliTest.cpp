@@ -1,6 +1,7 @@
 // flowcfg-cli measure against the flowsim program on a real pseudo-terminal.
 
 #include "FlowsimProcess.h"
+#include "TestFiles.h"
 
 #include <filesystem>
 #include <fstream>
@@ -20,13 +21,6 @@ using Args = std::vector<std::string>;
 CommandResult runCli(Args args) {
     args.insert(args.begin(), FLOWCFG_CLI_PATH);
     return runCommand(args);
-}
-
-std::string readAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 class MeasureCliTest : public ::testing::Test {
@@ -64,7 +58,7 @@ TEST_F(MeasureCliTest, ThreePollsPrintThreeBlocksAndLogThreeLines) {
     EXPECT_NE(run.output.find("ТОК: "), std::string::npos);
     EXPECT_NE(run.output.find("Число ошибок: 0\n"), std::string::npos);
 
-    const std::string text = readAll(log);
+    const std::string text = readFile(log);
     std::size_t lines = 0;
     for (std::size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos; at += 2)
         ++lines;

@@ -3,6 +3,7 @@
 // "/dev/fake" is open and nothing is logged unless a test turns logging on.
 
 #include "FakeLinkTest.h"
+#include "TestFiles.h"
 #include "link/Crc16.h"
 #include "link/ModbusMaster.h"
 
@@ -26,39 +27,6 @@ inline Bytes withCrc(Bytes bytes) {
     bytes.push_back(static_cast<std::uint8_t>(crc >> 8));
     return bytes;
 }
-
-// The whole file, bytes as they are; empty when it cannot be read.
-inline std::string readFile(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-// A fresh empty directory under the system's temporary directory, removed afterwards.
-class TempDir {
-public:
-    TempDir() {
-        path_ =
-            std::filesystem::temp_directory_path() /
-            ("flowcfg-link-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             "-" + std::to_string(counter()++) + "-" + std::to_string(::getpid()));
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    static int& counter() {
-        static int n = 0;
-        return n;
-    }
-    std::filesystem::path path_;
-};
 
 class LinkFixture : public FakeLinkTest {
 protected:

@@ -1,6 +1,6 @@
 #include "measure/MeasureLog.h"
 
-#include "MeasureTempDir.h"
+#include "TestFiles.h"
 #include "measure/MeasuredValues.h"
 
 #include <filesystem>
@@ -10,13 +10,6 @@
 
 namespace flowcfg::test {
 namespace {
-
-std::string readAll(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 MeasuredBlock knownBlock() {
     MeasuredBlock b;
@@ -60,18 +53,18 @@ TEST(MeasureLogTest, EmptyRecordAndWideValues) {
 }
 
 TEST(MeasureLogTest, AppendsLinesWithCrLf) {
-    MeasureTempDir dir;
+    TempDir dir("flowcfg-measure");
     const MeasureLogSettings log{true, dir.path() / "izm.txt"};
     const MainLogRecord record = mainLogRecordOf(knownBlock());
     ASSERT_EQ(appendMainLog(log, record, kMarch5), 0);
     ASSERT_EQ(appendMainLog(log, record, kMarch5), 0);
     const std::string line = formatMainLogLine(record, kMarch5);
-    EXPECT_EQ(readAll(log.fileName), line + line);
+    EXPECT_EQ(readFile(log.fileName), line + line);
     EXPECT_EQ(line.substr(0, 21), "05 03 2026 09 07 03  ");
 }
 
 TEST(MeasureLogTest, SwitchOffCreatesNothingAndMissingDirectoryFailsWith14) {
-    MeasureTempDir dir;
+    TempDir dir("flowcfg-measure");
     const MeasureLogSettings off{false, dir.path() / "izm.txt"};
     EXPECT_EQ(appendMainLog(off, {}, kMarch5), 0);
     EXPECT_FALSE(std::filesystem::exists(off.fileName));

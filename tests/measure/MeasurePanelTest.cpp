@@ -1,8 +1,8 @@
 #include "measure/MeasurePanel.h"
 
 #include "FakeLinkTest.h"
-#include "MeasureTempDir.h"
 #include "RegisterSlave.h"
+#include "TestFiles.h"
 #include "model/Encodings.h"
 
 #include <filesystem>
@@ -54,12 +54,7 @@ protected:
             out.push_back(headOf(r));
         return out;
     }
-    std::string logText() const {
-        std::ifstream in(dir.path() / "izm.txt", std::ios::binary);
-        std::ostringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
+    std::string logText() const { return readFile(dir.path() / "izm.txt"); }
     void startPolling() {
         panel.startCyclic();
         ASSERT_TRUE(panel.cyclic());
@@ -69,7 +64,7 @@ protected:
     std::shared_ptr<FakeSerialLine> line;
     RegisterSlave slave;
     DeviceImage image;
-    MeasureTempDir dir;
+    TempDir dir{"flowcfg-measure"};
     MeasurePanel panel{ctx, image, MeasureLogSettings{false, dir.path() / "izm.txt"}};
 };
 

@@ -1,5 +1,6 @@
 #include "platform/IniFile.h"
 
+#include "TestFiles.h"
 #include "platform/TextEncoding.h"
 
 #include <filesystem>
@@ -32,12 +33,6 @@ protected:
     fs::path file(const std::string& name) const { return dir_ / name; }
     static void put(const fs::path& p, const std::string& bytes) {
         std::ofstream(p, std::ios::binary) << bytes;
-    }
-    static std::string get(const fs::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        std::ostringstream s;
-        s << in.rdbuf();
-        return s.str();
     }
     IniFile loaded(const std::string& bytes) {
         put(file("t.ini"), bytes);
@@ -200,14 +195,14 @@ TEST_F(IniFileTest, SaveReplacesAtomicallyAndKeepsLineEnds) {
     ini.writeInt("A", "k", 2);
     std::string error;
     ASSERT_TRUE(ini.save(&error)) << error;
-    EXPECT_EQ(get(file("p.ini")), "[A]\r\nk=2\r\n");
+    EXPECT_EQ(readFile(file("p.ini")), "[A]\r\nk=2\r\n");
     EXPECT_EQ(entries(), 1u); // no temporary file left behind
 
     IniFile fresh(file("new.ini"));
     ASSERT_TRUE(fresh.load());
     fresh.writeString("Sec", "key", "v");
     ASSERT_TRUE(fresh.save(&error)) << error;
-    EXPECT_EQ(get(file("new.ini")), "[Sec]\nkey=v\n");
+    EXPECT_EQ(readFile(file("new.ini")), "[Sec]\nkey=v\n");
 }
 
 TEST_F(IniFileTest, SaveThroughASymbolicLinkReplacesTheFileItNames) {
@@ -219,7 +214,7 @@ TEST_F(IniFileTest, SaveThroughASymbolicLinkReplacesTheFileItNames) {
     ini.writeInt("A", "k", 2);
     ASSERT_TRUE(ini.save());
     EXPECT_TRUE(fs::is_symlink(file("link.ini")));
-    EXPECT_EQ(get(file("real/p.ini")), "[A]\nk=2\n");
+    EXPECT_EQ(readFile(file("real/p.ini")), "[A]\nk=2\n");
 }
 
 TEST_F(IniFileTest, ReadOnlyTargetIsOverwritten) {
@@ -230,7 +225,7 @@ TEST_F(IniFileTest, ReadOnlyTargetIsOverwritten) {
     ini.writeInt("A", "k", 2);
     std::string error;
     ASSERT_TRUE(ini.save(&error)) << error;
-    EXPECT_EQ(get(file("ro.ini")), "[A]\nk=2\n");
+    EXPECT_EQ(readFile(file("ro.ini")), "[A]\nk=2\n");
     const auto perms = fs::status(file("ro.ini")).permissions();
     EXPECT_NE(perms & fs::perms::owner_write, fs::perms::none);
 }
@@ -251,14 +246,14 @@ TEST_F(IniFileTest, FailedSaveReportsAndKeepsTheOldFile) {
     fs::path seen;
     ini.setBeforeReplaceHook([&](const fs::path& temporary) {
         seen = temporary;
-        EXPECT_EQ(get(temporary), "[A]\nk=2\n");
+        EXPECT_EQ(readFile(temporary), "[A]\nk=2\n");
         return false;
     });
     error.clear();
     EXPECT_FALSE(ini.save(&error));
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(seen.parent_path(), dir_);
-    EXPECT_EQ(get(file("p.ini")), "[A]\nk=1\n");
+    EXPECT_EQ(readFile(file("p.ini")), "[A]\nk=1\n");
     EXPECT_EQ(entries(), 1u);
 
     // A directory without write permission (root ignores permissions).
@@ -269,7 +264,7 @@ TEST_F(IniFileTest, FailedSaveReportsAndKeepsTheOldFile) {
         locked.writeInt("A", "k", 3);
         EXPECT_FALSE(locked.save(&error));
         fs::permissions(dir_, fs::perms::owner_all);
-        EXPECT_EQ(get(file("p.ini")), "[A]\nk=1\n");
+        EXPECT_EQ(readFile(file("p.ini")), "[A]\nk=1\n");
     }
 }
 

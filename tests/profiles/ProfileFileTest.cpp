@@ -1,5 +1,6 @@
 #include "profiles/ProfileFile.h"
 
+#include "TestFiles.h"
 #include "profiles/ProfileTables.h"
 #include "profiles/ProfileValueText.h"
 
@@ -58,12 +59,6 @@ protected:
     static void put(const fs::path& p, const std::string& bytes) {
         std::ofstream(p, std::ios::binary) << bytes;
     }
-    static std::string get(const fs::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        std::ostringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
     static IniFile ini(const fs::path& p) {
         IniFile f(p);
         EXPECT_TRUE(f.load());
@@ -72,7 +67,7 @@ protected:
     // The lines of a file that are section headers, in order.
     static std::vector<std::string> sectionsOf(const fs::path& p) {
         std::vector<std::string> names;
-        std::istringstream in(get(p));
+        std::istringstream in(readFile(p));
         for (std::string line; std::getline(in, line);) {
             if (!line.empty() && line.front() == '[') {
                 names.push_back(line.substr(1, line.size() - 2));
@@ -83,7 +78,7 @@ protected:
     // The keys of one section of a file, in order.
     static std::vector<std::string> keysOf(const fs::path& p, const std::string& section) {
         std::vector<std::string> keys;
-        std::istringstream in(get(p));
+        std::istringstream in(readFile(p));
         bool inside = false;
         for (std::string line; std::getline(in, line);) {
             if (!line.empty() && line.front() == '[') {
@@ -153,7 +148,7 @@ TEST_F(ProfileFileTest, SavedValueTextsAreExact) {
     ToolSettings tools = ToolSettings::defaults(work_);
     const fs::path file = dir_ / "a.prf";
     ASSERT_TRUE(saveProfile(file, image, tools).ok);
-    const std::string text = get(file);
+    const std::string text = readFile(file);
     EXPECT_NE(text.find("\nflow_v_for_pulse=1.5000     \n"), std::string::npos);
     EXPECT_NE(text.find("\nf_max=10000.00\n"), std::string::npos);
     EXPECT_NE(text.find("\nf_min=0.00 \n"), std::string::npos);
@@ -290,8 +285,8 @@ TEST_F(ProfileFileTest, LoadExceptions) {
     EXPECT_EQ(back.readString("output", "f_max", ""), "2501.00");
     // Keys keep their spelling and place; the file keeps its line ends.
     const std::string head = "[el_clear]\r\ntime_val=3600\r\nel_clear_time_";
-    EXPECT_EQ(get(file).substr(0, head.size()), head);
-    EXPECT_NE(get(file).find("\r\nactivepageindex5=2\r\n"), std::string::npos);
+    EXPECT_EQ(readFile(file).substr(0, head.size()), head);
+    EXPECT_NE(readFile(file).find("\r\nactivepageindex5=2\r\n"), std::string::npos);
 
     // A save writes the values in force, not the write-back values.
     ASSERT_TRUE(saveProfile(file, image, tools).ok);
@@ -372,7 +367,7 @@ TEST_F(ProfileFileTest, SaveKeepsWhatItDoesNotKnowInPlace) {
     DeviceImage image;
     image.PSW.PSW = 4321;
     ASSERT_TRUE(saveProfile(file, image, ToolSettings::defaults(work_)).ok);
-    const std::string text = get(file);
+    const std::string text = readFile(file);
     const std::string head = "; made by hand\n[Mine]\nx=1\n"
                              "[Definition]\ntxt0=\ntxt1=\ntxt2=\ntxt3=\n"
                              "[PSW]\nown=keep\nPSW=4321\n";
@@ -428,19 +423,19 @@ TEST_F(ProfileFileTest, InterruptedSaveLeavesTheOldProfile) {
     image.PSW.PSW = 1111;
     ToolSettings tools = ToolSettings::defaults(work_);
     ASSERT_TRUE(saveProfile(file, image, tools).ok);
-    const std::string old = get(file);
+    const std::string old = readFile(file);
 
     image.PSW.PSW = 2222;
     bool reached = false;
     const ProfileResult result = saveProfile(file, image, tools, [&](const fs::path& temporary) {
         reached = true;
-        EXPECT_NE(get(temporary).find("PSW=2222"), std::string::npos);
+        EXPECT_NE(readFile(temporary).find("PSW=2222"), std::string::npos);
         return false; // the program dies here
     });
     EXPECT_TRUE(reached);
     EXPECT_FALSE(result.ok);
     EXPECT_FALSE(result.message.empty());
-    EXPECT_EQ(get(file), old);
+    EXPECT_EQ(readFile(file), old);
     DeviceImage reloaded;
     ToolSettings reloadedTools;
     EXPECT_TRUE(loadProfile(file, reloaded, reloadedTools, work_).ok);
@@ -529,7 +524,7 @@ TEST_F(ProfileFileTest, DirectoryWithoutWritePermission) {
     image.PSW.PSW = 8;
     EXPECT_FALSE(saveProfile(file, image, tools).ok);
     fs::permissions(file.parent_path(), fs::perms::owner_all);
-    EXPECT_EQ(get(file), "[PSW]\nPSW=7\n");
+    EXPECT_EQ(readFile(file), "[PSW]\nPSW=7\n");
 }
 
 TEST(SaveDialogRule, AppendsTheExtensionForANewNameWithTheProfileFilter) {
