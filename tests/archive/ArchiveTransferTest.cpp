@@ -1,8 +1,8 @@
 #include "archive/ArchiveTransfer.h"
 
 #include "ArchiveFixture.h"
+#include "Frames.h"
 #include "ReferenceLine.h"
-#include "link/Crc16.h"
 
 #include <bit>
 #include <cstdio>
@@ -237,11 +237,10 @@ TEST_F(Transfer, ZeroFramesPerBlockIsRefused) {
     line->responder = [meterResponder](std::span<const std::uint8_t> request) {
         auto answer = meterResponder(request);
         if (request[1] == 0x03 && request[2] == 0x15 && request[3] == 0x0B && answer.size() == 9) {
-            answer[3] = 0; // frames per block, high
-            answer[4] = 0; // frames per block, low
-            const std::uint16_t crc = crc16(std::span(answer).first(7));
-            answer[7] = static_cast<std::uint8_t>(crc & 0xFF);
-            answer[8] = static_cast<std::uint8_t>(crc >> 8);
+            answer[3] = 0;    // frames per block, high
+            answer[4] = 0;    // frames per block, low
+            answer.resize(7); // without the old CRC
+            answer = withCrc(std::move(answer));
         }
         return answer;
     };

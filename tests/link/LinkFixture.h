@@ -3,8 +3,8 @@
 // "/dev/fake" is open and nothing is logged unless a test turns logging on.
 
 #include "FakeLinkTest.h"
+#include "Frames.h"
 #include "TestFiles.h"
-#include "link/Crc16.h"
 #include "link/ModbusMaster.h"
 
 #include <cstdint>
@@ -17,16 +17,6 @@
 #include <vector>
 
 namespace flowcfg::test {
-
-using Bytes = std::vector<std::uint8_t>;
-
-// The bytes with their CRC appended, low byte first.
-inline Bytes withCrc(Bytes bytes) {
-    const std::uint16_t crc = crc16(bytes);
-    bytes.push_back(static_cast<std::uint8_t>(crc & 0xFF));
-    bytes.push_back(static_cast<std::uint8_t>(crc >> 8));
-    return bytes;
-}
 
 class LinkFixture : public FakeLinkTest {
 protected:

@@ -4,7 +4,7 @@
 // which gives it exact control over the exchange status of every read.
 
 #include "FakeSerialLine.h"
-#include "link/Crc16.h"
+#include "Frames.h"
 
 #include <cstdint>
 #include <map>
@@ -67,10 +67,7 @@ public:
         } else {
             return {};
         }
-        const std::uint16_t crc = crc16(out);
-        out.push_back(static_cast<std::uint8_t>(crc & 0xFF));
-        out.push_back(static_cast<std::uint8_t>(crc >> 8));
-        return out;
+        return withCrc(std::move(out));
     }
 
     Responder responder() {

@@ -1,21 +1,12 @@
 #pragma once
 // Request frames as a master builds them, for the simulator's tests.
 
-#include "link/Crc16.h"
+#include "Frames.h"
 
 #include <cstdint>
 #include <vector>
 
 namespace flowcfg::test {
-
-using Bytes = std::vector<std::uint8_t>;
-
-inline Bytes withCrc(Bytes frame) {
-    const std::uint16_t crc = crc16(frame);
-    frame.push_back(static_cast<std::uint8_t>(crc & 0xFF));
-    frame.push_back(static_cast<std::uint8_t>(crc >> 8));
-    return frame;
-}
 
 inline Bytes readRequest(std::uint8_t address, std::uint16_t start, std::uint16_t count) {
     return withCrc({address, 0x03, static_cast<std::uint8_t>(start >> 8),
