@@ -65,15 +65,8 @@ sim::Meter referenceMeter(std::uint32_t frames) {
 class ArchiveDownloadTest : public ::testing::Test {
 protected:
     ArchiveDownloadTest() {
-        dir_ = fs::temp_directory_path() / ("flowcfg-archive-cli-" + std::to_string(::getpid()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
         // Three attempts per transaction, so a damaged counter read is repeated too.
         std::ofstream(dir_ / "dev.dat") << "[SETTINGS]\nReask_val=3\n";
-    }
-    ~ArchiveDownloadTest() override {
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
     }
     Args archive(const FlowsimProcess& sim, Args more = {}) const {
         Args args{FLOWCFG_CLI_PATH, "archive", "--port", sim.device(), "--dir", dir_.string()};
@@ -87,7 +80,8 @@ protected:
                 out.push_back(e.path());
         return out;
     }
-    fs::path dir_;
+    TempDir temp_{"flowcfg-archive-cli"};
+    const fs::path dir_ = temp_.path();
 };
 
 TEST_F(ArchiveDownloadTest, DownloadThroughLineFaultsMatchesTheMetersFrames) {

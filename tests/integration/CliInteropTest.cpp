@@ -1,6 +1,7 @@
 // flowcfg-cli, the program itself, against a libmodbus slave on a pty.
 
 #include "InteropModbusSlave.h"
+#include "TestFiles.h"
 
 #include <array>
 #include <cstdio>
@@ -38,16 +39,9 @@ Result runCli(const std::filesystem::path& dir, const std::string& args) {
 
 class CliInteropTest : public ::testing::Test {
 protected:
-    CliInteropTest() {
-        dir = std::filesystem::temp_directory_path() /
-              ("flowcfg-cli-interop-" + std::to_string(::getpid()));
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-    }
-    ~CliInteropTest() override { std::filesystem::remove_all(dir); }
-
     InteropModbusSlave slave{1, 0x200};
-    std::filesystem::path dir;
+    TempDir temp{"flowcfg-cli-interop"};
+    const std::filesystem::path dir = temp.path();
 };
 
 TEST_F(CliInteropTest, ReadPrintsEveryRegister) {

@@ -25,21 +25,13 @@ CommandResult runCli(Args args) {
 
 class MeasureCliTest : public ::testing::Test {
 protected:
-    MeasureCliTest() {
-        dir_ = fs::temp_directory_path() / ("flowcfg-measure-cli-" + std::to_string(::getpid()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    ~MeasureCliTest() override {
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
-    }
     Args measure(const FlowsimProcess& sim, Args more = {}) const {
         Args args{"measure", "--port", sim.device(), "--dir", dir_.string(), "--interval", "100"};
         args.insert(args.end(), more.begin(), more.end());
         return args;
     }
-    fs::path dir_;
+    TempDir temp_{"flowcfg-measure-cli"};
+    const fs::path dir_ = temp_.path();
 };
 
 TEST_F(MeasureCliTest, ThreePollsPrintThreeBlocksAndLogThreeLines) {
