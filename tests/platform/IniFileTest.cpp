@@ -18,17 +18,10 @@ namespace {
 
 class IniFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = fs::temp_directory_path() /
-               ("flowcfg-ini-" + std::to_string(::getpid()) + "-" + info->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
+    // A test may leave the directory read-only: give it back for the removal.
     void TearDown() override {
         std::error_code ec;
         fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(dir_, ec);
     }
     fs::path file(const std::string& name) const { return dir_ / name; }
     static void put(const fs::path& p, const std::string& bytes) {
@@ -43,7 +36,8 @@ protected:
     std::size_t entries() const {
         return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir_), {}));
     }
-    fs::path dir_;
+    TempDir temp_{"flowcfg-ini"};
+    const fs::path dir_ = temp_.path();
 };
 
 } // namespace

@@ -44,18 +44,6 @@ template <typename F> void forEachLoadedRow(F&& f) {
 
 class ProfileFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = fs::temp_directory_path() /
-               ("flowcfg-prf-" + std::to_string(::getpid()) + "-" + info->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-        work_ = dir_ / "work";
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
-    }
     static void put(const fs::path& p, const std::string& bytes) {
         std::ofstream(p, std::ios::binary) << bytes;
     }
@@ -99,7 +87,9 @@ protected:
                 << section.name << "/" << row.key;
         });
     }
-    fs::path dir_, work_;
+    TempDir temp_{"flowcfg-prf"};
+    const fs::path dir_ = temp_.path();
+    const fs::path work_ = dir_ / "work";
 };
 
 } // namespace
@@ -528,8 +518,8 @@ TEST_F(ProfileFileTest, DirectoryWithoutWritePermission) {
 }
 
 TEST(SaveDialogRule, AppendsTheExtensionForANewNameWithTheProfileFilter) {
-    const fs::path dir = fs::temp_directory_path() / ("flowcfg-rule-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
+    const TempDir temp("flowcfg-rule");
+    const fs::path& dir = temp.path();
     const std::string abc = (dir / "abc").string();
     EXPECT_EQ(applySaveDialogRule(abc, 0), abc + ".prf");
     EXPECT_EQ(applySaveDialogRule(abc, 1), abc); // "Все файлы"
@@ -537,7 +527,6 @@ TEST(SaveDialogRule, AppendsTheExtensionForANewNameWithTheProfileFilter) {
     EXPECT_EQ(applySaveDialogRule(abc + ".PRF", 0), abc + ".PRF");
     std::ofstream(dir / "abc") << "x";
     EXPECT_EQ(applySaveDialogRule(abc, 0), abc); // an existing abc is overwritten
-    fs::remove_all(dir);
 }
 
 } // namespace flowcfg::test
