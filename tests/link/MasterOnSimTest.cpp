@@ -10,19 +10,11 @@
 namespace flowcfg::test {
 namespace {
 
-class MasterOnSimTest : public ::testing::Test {
+class MasterOnSimTest : public FakeLinkTest {
 protected:
-    MasterOnSimTest() : ctx(devices, pump, clock, dialogs) {
-        ctx.settings.UseLogFile = 0;
-        ctx.port = std::make_unique<FakeSerialPort>(sim.line);
-    }
+    MasterOnSimTest() { ctx.port = std::make_unique<FakeSerialPort>(sim.line); }
 
-    FakeClock clock;
-    FakeEventPump pump{clock};
-    FakeSerialDevices devices;
-    ScriptedDialogs dialogs;
     SimLine sim{clock};
-    LinkContext ctx;
     ModbusMaster master{ctx};
 };
 
