@@ -66,26 +66,26 @@ PageView::PageView(PageId page, PageModel& model, Actions actions, QWidget* pare
 }
 
 PageView::Row PageView::makeRow(std::size_t index) {
-    const ControlSpec& spec = model_.controls()[index];
+    const ControlSpec& ctl = model_.controls()[index];
     Row row;
-    row.caption = new QLabel(qs(spec.caption), this);
-    switch (spec.kind) {
+    row.caption = new QLabel(qs(ctl.caption), this);
+    switch (ctl.kind) {
     case ControlKind::Float:
     case ControlKind::Integer:
     case ControlKind::Hex16: {
         auto* edit = new QLineEdit(this);
         edit->setFont(fixedFont());
         edit->setMinimumWidth(120);
-        if (spec.kind == ControlKind::Hex16)
+        if (ctl.kind == ControlKind::Hex16)
             installHexInputFilter(edit);
         row.widget = edit;
         break;
     }
     case ControlKind::List: {
         auto* list = new QComboBox(this);
-        for (const std::string_view item : spec.items)
+        for (const std::string_view item : ctl.items)
             list->addItem(qs(item));
-        if (spec.items.size() > 20)
+        if (ctl.items.size() > 20)
             list->setFont(fixedFont()); // the right-aligned numbers line up
         row.widget = list;
         break;
@@ -94,7 +94,7 @@ PageView::Row PageView::makeRow(std::size_t index) {
         auto* panel = new QPushButton(this);
         panel->setFixedSize(28, 22);
         panel->setAutoFillBackground(true);
-        const std::string id(spec.id);
+        const std::string id(ctl.id);
         connect(panel, &QPushButton::clicked, this, [this, id] {
             if (actions_.click)
                 actions_.click(page_, id);
@@ -113,15 +113,15 @@ PageView::Row PageView::makeRow(std::size_t index) {
         break;
     }
     }
-    if (spec.twin && row.twin == nullptr) {
+    if (ctl.twin && row.twin == nullptr) {
         row.twin = new QLabel(this);
         row.twin->setFont(fixedFont());
         row.twin->setFrameShape(QFrame::StyledPanel);
         row.twin->setMinimumWidth(110);
     }
-    if (!spec.unit.empty())
-        row.unit = new QLabel(qs(spec.unit), this);
-    row.widget->setObjectName(qs(spec.id));
+    if (!ctl.unit.empty())
+        row.unit = new QLabel(qs(ctl.unit), this);
+    row.widget->setObjectName(qs(ctl.id));
     return row;
 }
 
@@ -145,18 +145,18 @@ void PageView::build() {
         std::map<std::string_view, QGridLayout*> boxes;
         int gridRow = 0;
         for (std::size_t i = 0; i < model_.controls().size(); ++i) {
-            const ControlSpec& spec = model_.controls()[i];
-            if (spec.section != s)
+            const ControlSpec& ctl = model_.controls()[i];
+            if (ctl.section != s)
                 continue;
             Row row = makeRow(i);
             QGridLayout* target = grid;
-            if (!spec.box.empty()) {
-                auto it = boxes.find(spec.box);
+            if (!ctl.box.empty()) {
+                auto it = boxes.find(ctl.box);
                 if (it == boxes.end()) {
-                    auto* box = new QGroupBox(qs(spec.box), frame);
+                    auto* box = new QGroupBox(qs(ctl.box), frame);
                     auto* boxGrid = new QGridLayout(box);
                     grid->addWidget(box, gridRow++, 0, 1, 4);
-                    it = boxes.emplace(spec.box, boxGrid).first;
+                    it = boxes.emplace(ctl.box, boxGrid).first;
                 }
                 target = it->second;
             }
