@@ -4,6 +4,7 @@
 #include "link/CheckConnection.h"
 #include "link/LinkSettings.h"
 #include "link/Ports.h"
+#include "platform/CFormat.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -14,8 +15,6 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <array>
-#include <charconv>
 
 namespace flowcfg {
 
@@ -36,10 +35,9 @@ private:
 
 // "%3u": right-aligned in three characters.
 QString addressItem(unsigned value) {
-    std::array<char, 8> buf{};
-    const auto end = std::to_chars(buf.data(), buf.data() + buf.size(), value).ptr;
-    QString text = QString::fromLatin1(buf.data(), end - buf.data());
-    return text.rightJustified(3, QLatin1Char(' '));
+    std::string text;
+    appendUnsigned(text, value);
+    return QString::fromStdString(text).rightJustified(3, QLatin1Char(' '));
 }
 
 } // namespace

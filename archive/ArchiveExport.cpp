@@ -1,6 +1,6 @@
 #include "archive/ArchiveExport.h"
 
-#include "archive/CFormat.h"
+#include "platform/CFormat.h"
 
 #include <algorithm>
 #include <cerrno>

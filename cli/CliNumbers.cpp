@@ -1,5 +1,7 @@
 #include "cli/CliNumbers.h"
 
+#include "platform/CFormat.h"
+
 #include <charconv>
 
 namespace flowcfg {
@@ -30,13 +32,8 @@ std::uint64_t cliNumber(std::string_view text, std::uint64_t min, std::uint64_t 
 }
 
 std::string hexAndDecimal(std::uint32_t value, int hexDigits) {
-    char hex[16];
-    const auto res = std::to_chars(hex, hex + sizeof hex, value, 16);
     std::string out = "0x";
-    for (auto len = res.ptr - hex; len < hexDigits; ++len)
-        out += '0';
-    for (const char* p = hex; p != res.ptr; ++p)
-        out += static_cast<char>(*p >= 'a' && *p <= 'f' ? *p - 'a' + 'A' : *p);
+    appendHex(out, value, hexDigits, LetterCase::Upper);
     out += " (" + std::to_string(value) + ")";
     return out;
 }

@@ -1,9 +1,8 @@
 #include "link/ExchangeLog.h"
 
 #include "link/LinkSettings.h"
+#include "platform/CFormat.h"
 #include "platform/TextAppend.h"
-
-#include <charconv>
 
 namespace flowcfg {
 
@@ -11,42 +10,27 @@ namespace {
 
 constexpr std::string_view kRule = "\r\n____________________________\r\n";
 
-// Unsigned decimal, zero-padded to at least `width` digits.
-void appendPadded(std::string& out, unsigned value, int width) {
-    char buf[16];
-    const auto res = std::to_chars(buf, buf + sizeof buf, value);
-    for (auto len = res.ptr - buf; len < width; ++len)
-        out += '0';
-    out.append(buf, res.ptr);
-}
-
-void appendHex(std::string& out, unsigned value) {
-    char buf[16];
-    const auto res = std::to_chars(buf, buf + sizeof buf, value, 16);
-    out.append(buf, res.ptr);
-}
-
 // "dd mm yyyy hh-mm-ss.mmm \r\n", with ':' instead of '-' for the FC16 answer.
 void appendTimeStamp(std::string& out, const LocalTime& t, char timeSeparator) {
-    appendPadded(out, static_cast<unsigned>(t.day), 2);
+    appendUnsigned(out, static_cast<std::uint32_t>(t.day), 2);
     out += ' ';
-    appendPadded(out, static_cast<unsigned>(t.month), 2);
+    appendUnsigned(out, static_cast<std::uint32_t>(t.month), 2);
     out += ' ';
-    appendPadded(out, static_cast<unsigned>(t.year), 2);
+    appendUnsigned(out, static_cast<std::uint32_t>(t.year), 2);
     out += ' ';
-    appendPadded(out, static_cast<unsigned>(t.hour), 2);
+    appendUnsigned(out, static_cast<std::uint32_t>(t.hour), 2);
     out += timeSeparator;
-    appendPadded(out, static_cast<unsigned>(t.minute), 2);
+    appendUnsigned(out, static_cast<std::uint32_t>(t.minute), 2);
     out += timeSeparator;
-    appendPadded(out, static_cast<unsigned>(t.second), 2);
+    appendUnsigned(out, static_cast<std::uint32_t>(t.second), 2);
     out += '.';
-    appendPadded(out, static_cast<unsigned>(t.millisecond), 3);
+    appendUnsigned(out, static_cast<std::uint32_t>(t.millisecond), 3);
     out += " \r\n";
 }
 
 void appendAttempt(std::string& out, unsigned attempt) {
     out += "Attempt:";
-    appendPadded(out, attempt, 1);
+    appendUnsigned(out, attempt);
     if (attempt != 0)
         out += "                                        *************";
     out += "\r\n";

@@ -1,11 +1,9 @@
 #include "model/Encodings.h"
 
-#include <algorithm>
+#include "platform/CFormat.h"
+
 #include <bit>
-#include <charconv>
-#include <cmath>
 #include <limits>
-#include <system_error>
 
 namespace flowcfg {
 
@@ -18,36 +16,18 @@ constexpr std::size_t kTotalBuffer = 64;
 
 constexpr float kPlausibleLimit = 10000000.0f;
 
-// Fixed or exponent notation of a double, exactly as C's "%.<precision>f" / "%.<precision>e"
-// in the "C" locale: std::to_chars never looks at the locale.
-std::string toChars(double v, std::chars_format format, int precision) {
-    // The widest fixed double is 309 integer digits plus sign, point and precision.
-    char buffer[400];
-    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, v, format, precision);
-    if (ec != std::errc{})
-        return {};
-    return std::string(buffer, end);
-}
-
-// Left-justified in a field of width, then cut to what the buffer holds.
-std::string leftJustified(std::string text, std::size_t width, std::size_t bufferSize) {
-    if (text.size() < width)
-        text.append(width - text.size(), ' ');
+// Cuts the text to what a buffer of bufferSize holds with its terminating zero.
+std::string cutToBuffer(std::string text, std::size_t bufferSize) {
     if (text.size() > bufferSize - 1)
         text.resize(bufferSize - 1);
     return text;
 }
 
-std::string hexDigits(std::uint32_t v, bool upper, std::size_t minDigits) {
-    char buffer[16];
-    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, v, 16);
-    std::string digits(buffer, ec == std::errc{} ? end : buffer);
-    if (upper)
-        std::transform(digits.begin(), digits.end(), digits.begin(),
-                       [](char c) { return c >= 'a' && c <= 'f' ? char(c - 'a' + 'A') : c; });
-    if (digits.size() < minDigits)
-        digits.insert(0, minDigits - digits.size(), '0');
-    return digits;
+// "%-<width>.<precision>f" printed into a buffer of bufferSize.
+std::string leftFixed(double v, int width, int precision, std::size_t bufferSize) {
+    std::string text;
+    appendFixed(text, v, -width, precision);
+    return cutToBuffer(std::move(text), bufferSize);
 }
 
 bool isSpace(char c) {
@@ -171,41 +151,44 @@ WordPair encodeU32(std::uint32_t value) {
 }
 
 std::string formatFixed4(float v) {
-    return leftJustified(toChars(v, std::chars_format::fixed, 4), 11, kTextBuffer);
+    return leftFixed(v, 11, 4, kTextBuffer);
 }
 
 std::string formatFixed2(float v) {
-    return leftJustified(toChars(v, std::chars_format::fixed, 2), 5, kTextBuffer);
+    return leftFixed(v, 5, 2, kTextBuffer);
 }
 
 std::string formatTotal(double v) {
-    return leftJustified(toChars(v, std::chars_format::fixed, 4), 24, kTotalBuffer);
+    return leftFixed(v, 24, 4, kTotalBuffer);
 }
 
 std::string formatExp(float v) {
-    // C prints "%E" with an upper-case exponent letter and INF / NAN.
-    std::string text = toChars(v, std::chars_format::scientific, 6);
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; });
-    return leftJustified(std::move(text), 0, kTextBuffer);
+    std::string text;
+    appendExponent(text, v, 0, 6, LetterCase::Upper);
+    return cutToBuffer(std::move(text), kTextBuffer);
 }
 
 std::string formatHex32(std::uint32_t v) {
-    return "0x" + hexDigits(v, false, 4);
+    std::string text = "0x";
+    appendHex(text, v, 4);
+    return text;
 }
 
 std::string formatHex16(std::uint16_t v) {
-    return "0x" + hexDigits(v, true, 4);
+    std::string text = "0x";
+    appendHex(text, v, 4, LetterCase::Upper);
+    return text;
 }
 
 std::string formatUnsigned(std::uint32_t v) {
-    char buffer[16];
-    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, v);
-    return std::string(buffer, ec == std::errc{} ? end : buffer);
+    std::string text;
+    appendUnsigned(text, v);
+    return text;
 }
 
 std::string formatHexGrouped(std::uint32_t v) {
-    std::string digits = hexDigits(v, true, 1);
+    std::string digits;
+    appendHex(digits, v, 1, LetterCase::Upper);
     if (digits.size() >= 5)
         digits.insert(digits.size() - 4, " ' ");
     return digits;
