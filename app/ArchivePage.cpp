@@ -135,20 +135,20 @@ ArchivePage::ArchivePage(ArchiveController& controller, QWidget* parent)
     page->setRowStretch(3, 1);
     page->setColumnStretch(2, 1);
 
-    auto run = [this](auto op) {
-        return [this, op] {
+    // Plain callables: member-function pointers captured by Qt slot lambdas trip the
+    // address sanitizer (as on the measurement page).
+    const auto button = [this](QPushButton* b, void (*op)(ArchiveController&)) {
+        connect(b, &QPushButton::clicked, this, [this, op] {
             take();
-            (controller_.*op)();
+            op(controller_);
             render();
-        };
+        });
     };
-    connect(readInterval_, &QPushButton::clicked, this, run(&ArchiveController::readInterval));
-    connect(writeInterval_, &QPushButton::clicked, this, run(&ArchiveController::writeInterval));
-    connect(readFrameData_, &QPushButton::clicked, this, run(&ArchiveController::readFrameData));
-    connect(readFrameNumber_, &QPushButton::clicked, this,
-            run(&ArchiveController::readFrameNumber));
-    connect(writeFrameNumber_, &QPushButton::clicked, this,
-            run(&ArchiveController::writeFrameNumber));
+    button(readInterval_, [](ArchiveController& c) { c.readInterval(); });
+    button(writeInterval_, [](ArchiveController& c) { c.writeInterval(); });
+    button(readFrameData_, [](ArchiveController& c) { c.readFrameData(); });
+    button(readFrameNumber_, [](ArchiveController& c) { c.readFrameNumber(); });
+    button(writeFrameNumber_, [](ArchiveController& c) { c.writeFrameNumber(); });
     connect(downloadAll_, &QPushButton::clicked, this, [this] { download(std::nullopt); });
     connect(download3600_, &QPushButton::clicked, this, [this] { download(3600u); });
     connect(download600_, &QPushButton::clicked, this, [this] { download(600u); });
