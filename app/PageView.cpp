@@ -197,12 +197,12 @@ void PageView::build() {
 }
 
 void PageView::collect() {
-    const auto specs = model_.controls();
+    const auto defs = model_.controls();
     auto states = model_.states();
     for (std::size_t i = 0; i < rows_.size(); ++i) {
-        if (isNumberField(specs[i].kind))
+        if (isNumberField(defs[i].kind))
             states[i].text = str(static_cast<QLineEdit*>(rows_[i].widget)->text());
-        else if (specs[i].kind == ControlKind::List) {
+        else if (defs[i].kind == ControlKind::List) {
             const int index = static_cast<QComboBox*>(rows_[i].widget)->currentIndex();
             if (index >= 0)
                 states[i].index = static_cast<std::size_t>(index);
@@ -211,12 +211,12 @@ void PageView::collect() {
 }
 
 void PageView::render() {
-    const auto specs = model_.controls();
+    const auto defs = model_.controls();
     const auto states = model_.states();
     for (std::size_t i = 0; i < rows_.size(); ++i) {
         const Row& row = rows_[i];
         const ControlState& st = states[i];
-        switch (specs[i].kind) {
+        switch (defs[i].kind) {
         case ControlKind::Float:
         case ControlKind::Integer:
         case ControlKind::Hex16: {

@@ -23,7 +23,7 @@ namespace {
 
 struct Field {
     PageModel* page;
-    const ControlSpec* spec;
+    const ControlSpec* def;
     ControlState* state;
 };
 
@@ -45,8 +45,8 @@ std::vector<Field> fieldsOf(ConfigPages& pages, const PageButtons& b) {
     return fields;
 }
 
-bool settable(const ControlSpec& spec) {
-    return spec.kind != ControlKind::Value && spec.kind != ControlKind::Label;
+bool settable(const ControlSpec& def) {
+    return def.kind != ControlKind::Value && def.kind != ControlKind::Label;
 }
 
 std::string trimmed(std::string text) {
@@ -55,12 +55,12 @@ std::string trimmed(std::string text) {
     return text;
 }
 
-std::uint16_t listCode(const ControlSpec& spec, DeviceImage& image) {
-    return *std::get<std::uint16_t*>(spec.member(image));
+std::uint16_t listCode(const ControlSpec& def, DeviceImage& image) {
+    return *std::get<std::uint16_t*>(def.member(image));
 }
 
-std::string kindText(const ControlSpec& spec) {
-    switch (spec.kind) {
+std::string kindText(const ControlSpec& def) {
+    switch (def.kind) {
     case ControlKind::Float:
         return "number";
     case ControlKind::Integer:
@@ -75,13 +75,13 @@ std::string kindText(const ControlSpec& spec) {
     case ControlKind::List:
         break;
     }
-    const auto item = [&spec](std::size_t i) {
-        return std::to_string(codeOfItem(spec.rule, i)) + " \"" + std::string(spec.items[i]) + "\"";
+    const auto item = [&def](std::size_t i) {
+        return std::to_string(codeOfItem(def.rule, i)) + " \"" + std::string(def.items[i]) + "\"";
     };
-    if (spec.items.size() > 12) // a long run of numbers: its ends
-        return item(0) + " .. " + item(spec.items.size() - 1);
+    if (def.items.size() > 12) // a long run of numbers: its ends
+        return item(0) + " .. " + item(def.items.size() - 1);
     std::string text;
-    for (std::size_t i = 0; i < spec.items.size(); ++i)
+    for (std::size_t i = 0; i < def.items.size(); ++i)
         text += (i ? ", " : "") + item(i);
     return text;
 }
@@ -99,21 +99,21 @@ void listGroups(Session& session) {
         session.out << b.name << "\t" << pagePath(b.page) << ": "
                     << page.sections[b.section].caption << '\n';
         for (const PagePart& part : partsOf(b))
-            for (const ControlSpec& spec : pageDefinition(part.page).controls)
-                if (spec.section == part.section)
-                    session.out << "  " << spec.id << "\t" << kindText(spec) << '\n';
+            for (const ControlSpec& def : pageDefinition(part.page).controls)
+                if (def.section == part.section)
+                    session.out << "  " << def.id << "\t" << kindText(def) << '\n';
     }
 }
 
 void printFields(Session& session, ConfigPages& pages, const PageButtons& b) {
     for (const Field& f : fieldsOf(pages, b)) {
-        session.out << f.spec->id << " = ";
-        switch (f.spec->kind) {
+        session.out << f.def->id << " = ";
+        switch (f.def->kind) {
         case ControlKind::List: {
-            const std::uint16_t code = listCode(*f.spec, pages.image());
+            const std::uint16_t code = listCode(*f.def, pages.image());
             session.out << code;
-            if (const auto item = itemOfCode(f.spec->rule, code, f.spec->items.size()))
-                session.out << " (" << f.spec->items[*item] << ")";
+            if (const auto item = itemOfCode(f.def->rule, code, f.def->items.size()))
+                session.out << " (" << f.def->items[*item] << ")";
             break;
         }
         case ControlKind::Indicator:
@@ -158,23 +158,23 @@ void getGroup(Session& session, const std::string& name) {
 }
 
 // The item of a list named by its register code or its text.
-std::size_t listItem(const ControlSpec& spec, const std::string& value) {
-    for (std::size_t i = 0; i < spec.items.size(); ++i)
-        if (spec.items[i] == value)
+std::size_t listItem(const ControlSpec& def, const std::string& value) {
+    for (std::size_t i = 0; i < def.items.size(); ++i)
+        if (def.items[i] == value)
             return i;
     if (const auto code = parseCliNumber(value); code && *code <= 0xFFFF)
         if (const auto item =
-                itemOfCode(spec.rule, static_cast<std::uint16_t>(*code), spec.items.size()))
+                itemOfCode(def.rule, static_cast<std::uint16_t>(*code), def.items.size()))
             return *item;
-    throw UsageError(std::string(spec.id) + ": \"" + value + "\" is none of " + kindText(spec));
+    throw UsageError(std::string(def.id) + ": \"" + value + "\" is none of " + kindText(def));
 }
 
-bool indicatorValue(const ControlSpec& spec, const std::string& value) {
+bool indicatorValue(const ControlSpec& def, const std::string& value) {
     if (value == "1" || value == "on" || value == kOnText)
         return true;
     if (value == "0" || value == "off" || value == kOffText)
         return false;
-    throw UsageError(std::string(spec.id) + ": \"" + value + "\" is not 0 or 1");
+    throw UsageError(std::string(def.id) + ": \"" + value + "\" is not 0 or 1");
 }
 
 struct Assignment {
@@ -194,15 +194,15 @@ std::vector<Assignment> assignments(ConfigPages& pages, const PageButtons& b,
             throw UsageError("\"" + text + "\" is not FIELD=VALUE");
         const std::string name = text.substr(0, eq), value = text.substr(eq + 1);
         const auto f = std::find_if(fields.begin(), fields.end(),
-                                    [&](const Field& x) { return x.spec->id == name; });
+                                    [&](const Field& x) { return x.def->id == name; });
         if (f == fields.end())
             throw UsageError("group " + std::string(b.name) + " has no field \"" + name + "\"");
-        if (!settable(*f->spec))
+        if (!settable(*f->def))
             throw UsageError(name + " is read only");
-        if (f->spec->kind == ControlKind::List)
-            listItem(*f->spec, value);
-        if (f->spec->kind == ControlKind::Indicator)
-            indicatorValue(*f->spec, value);
+        if (f->def->kind == ControlKind::List)
+            listItem(*f->def, value);
+        if (f->def->kind == ControlKind::Indicator)
+            indicatorValue(*f->def, value);
         out.push_back({*f, value});
     }
     if (out.empty())
@@ -213,13 +213,13 @@ std::vector<Assignment> assignments(ConfigPages& pages, const PageButtons& b,
 // Does what the user would do on the page: type a text, choose an item, click an indicator.
 void apply(DeviceImage& image, const Assignment& a) {
     const Field& f = a.field;
-    switch (f.spec->kind) {
+    switch (f.def->kind) {
     case ControlKind::List:
-        f.state->index = listItem(*f.spec, a.value);
+        f.state->index = listItem(*f.def, a.value);
         break;
     case ControlKind::Indicator:
-        if (indicatorValue(*f.spec, a.value) != f.state->on)
-            f.page->click(f.spec->id, image);
+        if (indicatorValue(*f.def, a.value) != f.state->on)
+            f.page->click(f.def->id, image);
         break;
     default:
         f.state->text = a.value;

@@ -11,46 +11,46 @@ namespace flowcfg {
 
 namespace {
 
-template <class T> T& member(const ControlSpec& spec, DeviceImage& image) {
-    const ValueRef ref = spec.member(image);
+template <class T> T& member(const ControlSpec& def, DeviceImage& image) {
+    const ValueRef ref = def.member(image);
     T* const* p = std::get_if<T*>(&ref);
     if (p == nullptr || *p == nullptr)
         throw std::logic_error("page control bound to a member of another type: " +
-                               std::string(spec.id));
+                               std::string(def.id));
     return **p;
 }
 
 // 16- and 32-bit members alike, for the integer fields.
-std::uint32_t integerOf(const ControlSpec& spec, DeviceImage& image) {
-    const ValueRef ref = spec.member(image);
+std::uint32_t integerOf(const ControlSpec& def, DeviceImage& image) {
+    const ValueRef ref = def.member(image);
     if (const auto* p = std::get_if<std::uint32_t*>(&ref))
         return **p;
-    return member<std::uint16_t>(spec, image);
+    return member<std::uint16_t>(def, image);
 }
 
-void storeInteger(const ControlSpec& spec, DeviceImage& image, std::int32_t value) {
-    const ValueRef ref = spec.member(image);
+void storeInteger(const ControlSpec& def, DeviceImage& image, std::int32_t value) {
+    const ValueRef ref = def.member(image);
     if (const auto* p = std::get_if<std::uint32_t*>(&ref)) {
         **p = static_cast<std::uint32_t>(value);
         return;
     }
-    member<std::uint16_t>(spec, image) = static_cast<std::uint16_t>(value); // low 16 bits
+    member<std::uint16_t>(def, image) = static_cast<std::uint16_t>(value); // low 16 bits
 }
 
 } // namespace
 
-std::string_view selectedItem(const ControlSpec& spec, const ControlState& state) {
-    return state.index < spec.items.size() ? spec.items[state.index] : std::string_view{};
+std::string_view selectedItem(const ControlSpec& def, const ControlState& state) {
+    return state.index < def.items.size() ? def.items[state.index] : std::string_view{};
 }
 
 PageModel::PageModel(const PageDefinition& definition)
     : def_(&definition), states_(definition.controls.size()) {
     for (std::size_t i = 0; i < states_.size(); ++i) {
-        const ControlSpec& spec = def_->controls[i];
+        const ControlSpec& def = def_->controls[i];
         const bool sectionHidden =
-            spec.section < def_->sections.size() && def_->sections[spec.section].hidden;
-        states_[i].visible = !spec.hidden && !sectionHidden;
-        if (spec.kind == ControlKind::Indicator)
+            def.section < def_->sections.size() && def_->sections[def.section].hidden;
+        states_[i].visible = !def.hidden && !sectionHidden;
+        if (def.kind == ControlKind::Indicator)
             states_[i].twin = kOffText;
     }
 }
@@ -73,76 +73,76 @@ const ControlState& PageModel::state(std::string_view id) const {
     return const_cast<PageModel*>(this)->state(id);
 }
 
-const ControlSpec& PageModel::spec(std::string_view id) const {
+const ControlSpec& PageModel::def(std::string_view id) const {
     const std::size_t i = find(id);
     if (i == states_.size())
         throw std::out_of_range("no control " + std::string(id) + " on the page");
     return def_->controls[i];
 }
 
-void PageModel::paintIndicator(const ControlSpec& spec, ControlState& state, DeviceImage& image) {
-    const std::uint16_t value = member<std::uint16_t>(spec, image);
-    state.on = spec.bit == 0 ? value == 1 : (value & spec.bit) != 0;
+void PageModel::paintIndicator(const ControlSpec& def, ControlState& state, DeviceImage& image) {
+    const std::uint16_t value = member<std::uint16_t>(def, image);
+    state.on = def.bit == 0 ? value == 1 : (value & def.bit) != 0;
     state.colour = state.on ? IndicatorColour::Green : IndicatorColour::ButtonFace;
     state.twin = state.on ? kOnText : kOffText;
 }
 
-void PageModel::showControl(const ControlSpec& spec, ControlState& state, DeviceImage& image) {
-    switch (spec.kind) {
+void PageModel::showControl(const ControlSpec& def, ControlState& state, DeviceImage& image) {
+    switch (def.kind) {
     case ControlKind::Float:
     case ControlKind::Value:
-        state.text = formatFixed4(member<float>(spec, image));
+        state.text = formatFixed4(member<float>(def, image));
         break;
     case ControlKind::Integer:
-        state.text = formatUnsigned(integerOf(spec, image));
+        state.text = formatUnsigned(integerOf(def, image));
         break;
     case ControlKind::Hex16:
-        state.text = formatHex16(member<std::uint16_t>(spec, image));
+        state.text = formatHex16(member<std::uint16_t>(def, image));
         break;
     case ControlKind::List:
         if (const auto item =
-                itemOfCode(spec.rule, member<std::uint16_t>(spec, image), spec.items.size()))
+                itemOfCode(def.rule, member<std::uint16_t>(def, image), def.items.size()))
             state.index = *item;
-        if (spec.twin)
-            state.twin = selectedItem(spec, state);
+        if (def.twin)
+            state.twin = selectedItem(def, state);
         return;
     case ControlKind::Indicator:
-        paintIndicator(spec, state, image);
+        paintIndicator(def, state, image);
         return;
     case ControlKind::Label:
         return;
     }
-    if (spec.twin)
+    if (def.twin)
         state.twin = state.text;
 }
 
-bool PageModel::takeControl(const ControlSpec& spec, const ControlState& state, DeviceImage& image,
+bool PageModel::takeControl(const ControlSpec& def, const ControlState& state, DeviceImage& image,
                             Dialogs& dialogs) {
-    switch (spec.kind) {
+    switch (def.kind) {
     case ControlKind::Float:
         if (const auto v = parseFloatText(state.text)) {
-            member<float>(spec, image) = *v;
+            member<float>(def, image) = *v;
             return true;
         }
         reportBadInput(dialogs, InputMessage::Float);
         return false;
     case ControlKind::Integer:
         if (const auto v = parseIntegerText(state.text)) {
-            storeInteger(spec, image, *v);
+            storeInteger(def, image, *v);
             return true;
         }
-        reportBadInput(dialogs, spec.message);
+        reportBadInput(dialogs, def.message);
         return false;
     case ControlKind::Hex16:
         if (const auto v = parseHex16Text(state.text)) {
-            member<std::uint16_t>(spec, image) = *v;
+            member<std::uint16_t>(def, image) = *v;
             return true;
         }
         reportBadInput(dialogs, InputMessage::Integer);
         return false;
     case ControlKind::List:
-        if (!spec.items.empty())
-            member<std::uint16_t>(spec, image) = codeOfItem(spec.rule, state.index);
+        if (!def.items.empty())
+            member<std::uint16_t>(def, image) = codeOfItem(def.rule, state.index);
         return true;
     case ControlKind::Indicator: // a click has already changed the image
     case ControlKind::Value:
@@ -176,7 +176,7 @@ TakeResult PageModel::take(DeviceImage& image, Dialogs& dialogs, std::uint8_t se
 }
 
 void PageModel::click(std::string_view id, DeviceImage& image) {
-    const ControlSpec& s = spec(id);
+    const ControlSpec& s = def(id);
     if (s.kind != ControlKind::Indicator)
         throw std::logic_error("not an indicator: " + std::string(id));
     std::uint16_t& value = member<std::uint16_t>(s, image);

@@ -96,7 +96,7 @@ public:
     // The control of this id; std::out_of_range when the page has none.
     ControlState& state(std::string_view id);
     const ControlState& state(std::string_view id) const;
-    const ControlSpec& spec(std::string_view id) const;
+    const ControlSpec& def(std::string_view id) const;
     // Position of the control in the table, or controls().size().
     std::size_t find(std::string_view id) const;
 
@@ -115,16 +115,16 @@ public:
     void click(std::string_view id, DeviceImage& image);
 
 private:
-    void showControl(const ControlSpec& spec, ControlState& state, DeviceImage& image);
-    bool takeControl(const ControlSpec& spec, const ControlState& state, DeviceImage& image,
+    void showControl(const ControlSpec& def, ControlState& state, DeviceImage& image);
+    bool takeControl(const ControlSpec& def, const ControlState& state, DeviceImage& image,
                      Dialogs& dialogs);
-    void paintIndicator(const ControlSpec& spec, ControlState& state, DeviceImage& image);
+    void paintIndicator(const ControlSpec& def, ControlState& state, DeviceImage& image);
 
     const PageDefinition* def_;
     std::vector<ControlState> states_;
 };
 
 // The text of the selected item of a list ("" when the list has no items).
-std::string_view selectedItem(const ControlSpec& spec, const ControlState& state);
+std::string_view selectedItem(const ControlSpec& def, const ControlState& state);
 
 } // namespace flowcfg

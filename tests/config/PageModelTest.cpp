@@ -37,7 +37,7 @@ TEST_F(Page, ListsShowOnlyCodesTheyHaveItemsFor) {
     image.mediana_filtr_flow.mediana_val = 7;
     image.izm_to_comp.izm_flow_v_dsum_type = 2;
     measurement.show(image, section::Main);
-    EXPECT_EQ(selectedItem(measurement.spec("mediana_val"), measurement.state("mediana_val")), "7");
+    EXPECT_EQ(selectedItem(measurement.def("mediana_val"), measurement.state("mediana_val")), "7");
     EXPECT_EQ(measurement.state("izm_flow_v_dsum_type").index, 2u);
 
     // A code beyond the list keeps the selection.
@@ -60,8 +60,8 @@ TEST_F(Page, ItemTexts) {
     EXPECT_EQ(averages[0], "  0");
     EXPECT_EQ(averages[42], " 42");
     EXPECT_EQ(averages[100], "100");
-    EXPECT_EQ(measurement.spec("izm_flow_v_unit").items[2], "м куб/час");
-    EXPECT_EQ(output1.spec("diskr_out_type0").items[4], "Дискр. ош.");
+    EXPECT_EQ(measurement.def("izm_flow_v_unit").items[2], "м куб/час");
+    EXPECT_EQ(output1.def("diskr_out_type0").items[4], "Дискр. ош.");
 }
 
 TEST_F(Page, CurrentModeSecondItemIsCodeTwo) {
