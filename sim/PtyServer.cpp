@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <stdexcept>
+#include <sys/prctl.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -44,10 +45,39 @@ std::uint32_t baudOf(speed_t s) {
     }
 }
 
-void sleepUs(double us) {
-    if (us > 0)
-        std::this_thread::sleep_for(std::chrono::microseconds(static_cast<std::int64_t>(us)));
+using SteadyClock = std::chrono::steady_clock;
+
+// Writes all the bytes; false when nobody listens (the answer is lost, as on an open line).
+bool writeAll(int fd, std::span<const std::uint8_t> bytes) {
+    std::size_t sent = 0;
+    while (sent < bytes.size()) {
+        const ssize_t w = ::write(fd, bytes.data() + sent, bytes.size() - sent);
+        if (w < 0) {
+            if (errno == EINTR || errno == EAGAIN) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                continue;
+            }
+            return false;
+        }
+        sent += static_cast<std::size_t>(w);
+    }
+    return true;
 }
+
+// The pty as a paced line: the steady clock, sleeps and the master side of the pair.
+class PtyPaceLine final : public PaceLine {
+public:
+    explicit PtyPaceLine(int fd) : fd_(fd) {}
+    PaceTime now() override { return SteadyClock::now().time_since_epoch(); }
+    void sleepUntil(PaceTime t) override {
+        std::this_thread::sleep_until(
+            SteadyClock::time_point(std::chrono::duration_cast<SteadyClock::duration>(t)));
+    }
+    bool write(std::span<const std::uint8_t> bytes) override { return writeAll(fd_, bytes); }
+
+private:
+    int fd_;
+};
 
 } // namespace
 
@@ -106,42 +136,34 @@ bool PtyServer::lineMatches(const Meter& meter) const {
     return baudOf(cfgetispeed(&tio)) == meter.baud() && parity == meter.parity();
 }
 
-void PtyServer::answer(const SlaveReply& reply, const ServeOptions& options) {
-    const double charUs = charTimeUs(reply.baud, reply.parity);
-    if (options.pace)
-        sleepUs(3.5 * charUs); // the silence that ends the request
-    if (reply.delayMs)
-        std::this_thread::sleep_for(std::chrono::milliseconds(reply.delayMs));
-    std::size_t sent = 0;
-    while (sent < reply.bytes.size()) {
-        // Paced: a few characters per write, then wait for the line to carry them.
-        const std::size_t chunk =
-            options.pace ? std::max<std::size_t>(1, static_cast<std::size_t>(1000 / charUs))
-                         : reply.bytes.size() - sent;
-        const std::size_t n = std::min(chunk, reply.bytes.size() - sent);
-        const ssize_t w = ::write(master_, reply.bytes.data() + sent, n);
-        if (w < 0) {
-            if (errno == EINTR || errno == EAGAIN) {
-                sleepUs(1000);
-                continue;
-            }
-            return; // nobody listening: the answer is lost, as on an open line
-        }
-        sent += static_cast<std::size_t>(w);
-        if (options.pace)
-            sleepUs(charUs * static_cast<double>(w));
+void PtyServer::answer(const SlaveReply& reply, const ServeOptions& options,
+                       const RequestSeen& request) {
+    if (!options.pace) {
+        if (reply.delayMs)
+            std::this_thread::sleep_for(std::chrono::milliseconds(reply.delayMs));
+        writeAll(master_, reply.bytes);
+        return;
     }
+    PtyPaceLine line(master_);
+    const AnswerSchedule schedule(charTimeUs(reply.baud, reply.parity), request, line.now(),
+                                  std::chrono::milliseconds(reply.delayMs));
+    sendPaced(reply.bytes, schedule, line);
 }
 
 void PtyServer::serve(MeterSlave& slave, const ServeOptions& options,
                       const std::atomic<bool>& stop) {
     using Clock = std::chrono::steady_clock;
     const auto start = Clock::now();
+    // Paced answers wake once a character (87 us at 115200): the usual 50 us timer slack would
+    // make many of those wake-ups late.
+    if (options.pace)
+        ::prctl(PR_SET_TIMERSLACK, 1UL);
     const auto nowMs = [&] {
         return static_cast<std::uint64_t>(
             std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
     };
     std::vector<std::uint8_t> buffer;
+    RequestSeen seen; // when the bytes in buffer arrived
     auto process = [&](std::span<const std::uint8_t> frame) {
         if (!options.freezeTime)
             slave.meter().setTimeMs(nowMs());
@@ -158,7 +180,7 @@ void PtyServer::serve(MeterSlave& slave, const ServeOptions& options,
             *options.verbose << "-> " << hexBytes(reply.bytes)
                              << (reply.delayMs ? " (delayed)" : "") << std::endl;
         if (!reply.bytes.empty())
-            answer(reply, options);
+            answer(reply, options, {seen.first, seen.last, frame.size()});
     };
 
     std::uint8_t chunk[2048];
@@ -187,6 +209,10 @@ void PtyServer::serve(MeterSlave& slave, const ServeOptions& options,
         if (p.revents & POLLIN) {
             const ssize_t n = ::read(master_, chunk, sizeof chunk);
             if (n > 0) {
+                const PaceTime now = Clock::now().time_since_epoch();
+                if (buffer.empty())
+                    seen.first = now;
+                seen.last = now;
                 buffer.insert(buffer.end(), chunk, chunk + n);
                 // A frame whose length and CRC are complete is served at once.
                 const std::size_t len = requestLength(buffer);

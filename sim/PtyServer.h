@@ -1,9 +1,10 @@
 #pragma once
 // Serves a MeterSlave on the master side of a pseudo-terminal pair: frames requests by their
 // length or by the silence after them, feeds the meter the steady clock, answers (optionally
-// paced at the line's character time) and keeps serving when a master closes the device and
-// another one opens it.
+// paced as a real line would carry the exchange, see LinePace.h) and keeps serving when a
+// master closes the device and another one opens it.
 
+#include "sim/LinePace.h"
 #include "sim/MeterSlave.h"
 
 #include <atomic>
@@ -14,7 +15,7 @@
 namespace flowcfg::sim {
 
 struct ServeOptions {
-    bool pace = false;               // send answer bytes at the character time of the meter's line
+    bool pace = false;               // send answers at the pace of the meter's line
     bool freezeTime = false;         // the meter's time stays at 0: fully predictable values
     bool checkLine = false;          // ignore requests when the device's speed or parity is not the
                                      // meter's (as a meter would hear noise)
@@ -36,7 +37,7 @@ public:
 
 private:
     bool lineMatches(const Meter& meter) const;
-    void answer(const SlaveReply& reply, const ServeOptions& options);
+    void answer(const SlaveReply& reply, const ServeOptions& options, const RequestSeen& request);
 
     int master_ = -1;
     int slave_ = -1; // kept open so the line settings persist between masters
