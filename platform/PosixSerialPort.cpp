@@ -91,8 +91,9 @@ OpenResult failure(int err, int fd = -1) {
 } // namespace
 
 PosixSerialPort::PosixSerialPort(int fd) : fd_(fd) {
-    // Errors counted before the open are not ours to report.
-    readErrorCounts(lastCounts_);
+    // Errors counted before the open are not ours to report. A device that keeps no counts
+    // (a pty) is not asked again: that saves three calls a transaction.
+    countsErrors_ = readErrorCounts(lastCounts_);
 }
 
 PosixSerialPort::~PosixSerialPort() {
@@ -137,7 +138,7 @@ std::size_t PosixSerialPort::write(std::span<const std::uint8_t> bytes) {
 
     // The descriptor blocks; for a time-limited write it is switched to non-blocking so that
     // a stalled line cannot hold us past the limit.
-    const int flags = ::fcntl(fd_, F_GETFL);
+    const int flags = deadline ? ::fcntl(fd_, F_GETFL) : -1;
     const bool toggled = deadline && flags >= 0 && !(flags & O_NONBLOCK) &&
                          ::fcntl(fd_, F_SETFL, flags | O_NONBLOCK) == 0;
 
@@ -170,6 +171,16 @@ std::size_t PosixSerialPort::write(std::span<const std::uint8_t> bytes) {
 }
 
 std::size_t PosixSerialPort::read(std::span<std::uint8_t> buffer) {
+    return readBytes(buffer, nullptr);
+}
+
+std::size_t PosixSerialPort::readUntil(std::span<std::uint8_t> buffer,
+                                       const AnswerComplete& complete) {
+    return readBytes(buffer, &complete);
+}
+
+std::size_t PosixSerialPort::readBytes(std::span<std::uint8_t> buffer,
+                                       const AnswerComplete* complete) {
     if (fd_ < 0 || buffer.empty())
         return 0;
     const auto start = SteadyClock::now();
@@ -195,6 +206,8 @@ std::size_t PosixSerialPort::read(std::span<std::uint8_t> buffer) {
         if (n <= 0)
             break; // end of file or the line is gone
         got += static_cast<std::size_t>(n);
+        if (complete && *complete && (*complete)(buffer.first(got)))
+            break;
         // The interval runs from the last byte received; a chunk's bytes arrived together.
         intervalDeadline = deadlineAfter(SteadyClock::now(), timeouts_.readInterval);
     }
@@ -214,7 +227,7 @@ bool PosixSerialPort::readErrorCounts(ErrorCounts& out) const {
 
 LineErrors PosixSerialPort::fetchLineErrors() {
     ErrorCounts now;
-    if (!readErrorCounts(now))
+    if (!countsErrors_ || !readErrorCounts(now))
         return {};
     // The driver's counters only grow (and may wrap): unsigned differences stay right.
     LineErrors e{now.parity - lastCounts_.parity, now.framing - lastCounts_.framing,

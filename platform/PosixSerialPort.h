@@ -5,7 +5,9 @@
 // readTotalMultiplier * asked + readTotalConstant has passed since the read began. With no
 // interval and no total limit a read returns at once with what is already queued; with an
 // interval but no total limit it waits for the first byte as long as the line stays up. A
-// hang-up (the device unplugged, a pty's master closed) ends a read at once.
+// hang-up (the device unplugged, a pty's master closed) ends a read at once. readUntil asks
+// its predicate after every chunk taken from the driver: bytes that arrived together are taken
+// together, so a chunk that runs past a whole answer does not end the read there.
 // Writes block until every byte is taken, or until writeTotalMultiplier * count +
 // writeTotalConstant has passed when that is not 0, and then wait for the line to drain.
 //
@@ -36,6 +38,7 @@ public:
     void purge() override;
     std::size_t write(std::span<const std::uint8_t> bytes) override;
     std::size_t read(std::span<std::uint8_t> buffer) override;
+    std::size_t readUntil(std::span<std::uint8_t> buffer, const AnswerComplete& complete) override;
     LineErrors fetchLineErrors() override;
     void setRts(bool on) override;
     void setDtr(bool on) override;
@@ -44,6 +47,7 @@ private:
     struct ErrorCounts {
         std::uint32_t parity = 0, framing = 0, overrun = 0;
     };
+    std::size_t readBytes(std::span<std::uint8_t> buffer, const AnswerComplete* complete);
     bool readErrorCounts(ErrorCounts& out) const;
     void setModemLine(int bit, bool on);
 
@@ -52,6 +56,7 @@ private:
     std::size_t inputQueue_ = 0;
     std::size_t outputQueue_ = 0;
     ErrorCounts lastCounts_;
+    bool countsErrors_ = false; // the driver keeps line-error counts
 };
 
 // Opens device paths such as /dev/ttyUSB0: read/write, no controlling terminal, exclusive.

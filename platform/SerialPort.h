@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -33,6 +34,9 @@ struct SerialTimeouts {
     std::uint32_t writeTotalConstant = 0;
 };
 
+// Says whether the bytes received so far already make a whole answer.
+using AnswerComplete = std::function<bool(std::span<const std::uint8_t> received)>;
+
 // Line errors seen since the last fetch.
 struct LineErrors {
     std::uint32_t parity = 0;
@@ -54,6 +58,13 @@ public:
     virtual std::size_t write(std::span<const std::uint8_t> bytes) = 0;
     // Reads up to buffer.size() bytes under the timeouts; returns the count received.
     virtual std::size_t read(std::span<std::uint8_t> buffer) = 0;
+    // Reads as read() does, but also returns as soon as `complete` holds for the bytes
+    // received so far (asked after every arrival). A port that cannot ask between arrivals
+    // reads as read() does, which is never wrong, only slower.
+    virtual std::size_t readUntil(std::span<std::uint8_t> buffer,
+                                  const AnswerComplete& /*complete*/) {
+        return read(buffer);
+    }
     // Returns the line errors seen since the previous call and clears them.
     virtual LineErrors fetchLineErrors() = 0;
     virtual void setRts(bool on) = 0;
