@@ -22,8 +22,15 @@ struct LinkSettings {
     std::uint16_t TimeGapPrg = 0; // added to every read timeout
     std::uint16_t Reask_val = 2;  // attempts per transaction
     std::uint16_t read_hold_reg_err_msk = 127;
+    // 1: a read ends as soon as a whole answer is in (see ModbusMaster.h), instead of the
+    // interval timeout after it. Older files lack the key: off.
+    std::uint16_t QuickAnswerEnd = 0;
     // LOG
     std::uint16_t UseLogFile = 1;
+    // This run only, never stored (flowcfg-cli --timeout): when not 0, the longest wait for a
+    // whole answer in ms (plus TimeGapPrg), for every transaction, in place of to.dat's
+    // per-byte times, TimeOut and the archive block's own total.
+    std::uint32_t answerTimeoutMs = 0;
     // Derived from Settings, changed by the selectors.
     std::uint16_t speedIndex = 7; // 3..10 = 1200..115200
     std::uint16_t parity = 0;     // 0 none, 1 odd, 2 even
@@ -49,6 +56,10 @@ std::string composeSettingsText(std::uint16_t speedIndex, std::uint16_t parity);
 std::size_t timeoutSlot(std::uint16_t speedIndex);
 // Baud rate of a speed index (19200 for any index the table does not know).
 std::uint32_t baudOfSpeedIndex(std::uint16_t speedIndex);
+// The silence between two frames in whole milliseconds, rounded up: 3.5 characters (start,
+// 8 data, parity, stop bits) at the link's speed, and above 19200 baud the fixed 1.75 ms that
+// Modbus slaves there use instead. 2 ms from 19200 up, 4 at 9600 8N1, 33 at 1200 8E1.
+std::uint32_t frameSilenceMs(const LinkSettings& settings);
 
 // Reads dev.dat in workDir (creating it with the reader's values when missing), corrects
 // and writes every key back. Never fails: unreadable values give defaults.

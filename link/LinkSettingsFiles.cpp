@@ -20,6 +20,7 @@ constexpr std::string_view kSettings = "SETTINGS";
 constexpr std::string_view kLog = "LOG";
 constexpr std::string_view kPorts = "PORTS";
 constexpr std::string_view kTimeOuts = "TIME_OUTS";
+constexpr std::string_view kQuickAnswerEnd = "QuickAnswerEnd";
 constexpr std::uint16_t kMaxGap = 255;
 constexpr std::uint16_t kHighestPort = 63;
 
@@ -98,6 +99,8 @@ LinkSettings readLinkSettings(const std::filesystem::path& workDir) {
     s.UseLogFile = normalise(ini, kLog, "UseLogFile", 1);
     s.TimeGapDev = normalise(ini, kSettings, "TimeGapDev", 0, limitGap);
     s.TimeGapPrg = normalise(ini, kSettings, "TimeGapPrg", 0, limitGap);
+    // Not written back: a file that never had it stays as it was.
+    s.QuickAnswerEnd = readWord(ini, kSettings, kQuickAnswerEnd, 0) == 1 ? 1 : 0;
 
     for (std::uint16_t n = 1; n <= kHighestPort; ++n) {
         std::string path = ini.readString(kPorts, portKey(n), "");
@@ -159,6 +162,8 @@ bool writeLinkSettings(const LinkSettings& s, std::string* error) {
     ini.writeInt(kSettings, "TimeGapPrg", limitGap(s.TimeGapPrg));
     for (const auto& [n, path] : s.portPaths)
         ini.writeString(kPorts, portKey(n), path);
+    if (s.QuickAnswerEnd == 1 || ini.hasKey(kSettings, kQuickAnswerEnd))
+        ini.writeInt(kSettings, kQuickAnswerEnd, s.QuickAnswerEnd == 1 ? 1 : 0);
     return ini.save(error);
 }
 

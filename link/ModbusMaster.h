@@ -3,6 +3,14 @@
 // request/answer transactions, each with the repeat rule of dev.dat (Reask_val attempts,
 // repeats for the bits of read_hold_reg_err_msk, 1000 ms before a repeat), the per-speed
 // timeouts of to.dat plus TimeGapPrg, and the COM.txt exchange log when UseLogFile is 1.
+//
+// The FC3 read asks for two bytes more than a whole answer holds, so it ends by the interval
+// timeout after the answer. With QuickAnswerEnd (dev.dat, off unless set) a read of any of
+// the three also ends as soon as the bytes in are a whole answer of the expected length with
+// a good CRC, or a whole exception answer; the master then keeps the line quiet for the frame
+// silence (frameSilenceMs) and drops what arrives meanwhile, so stray bytes after an answer
+// never reach the next exchange. Everything else (the checks, repeats, values, the log) is the
+// same.
 
 #include "link/ExchangeStatus.h"
 #include "link/LinkContext.h"

@@ -150,6 +150,25 @@ TEST(LinkSettingsFiles, ExitWriterCreationValues) {
     EXPECT_EQ(back.parity, 0);
 }
 
+TEST(LinkSettingsFiles, QuickAnswerEndIsAKeyOnlyFilesThatUseItHave) {
+    TempDir dir;
+    LinkSettings s = readLinkSettings(dir.path());
+    ASSERT_TRUE(writeLinkSettings(s));
+    EXPECT_EQ(s.QuickAnswerEnd, 0);
+    EXPECT_FALSE(loaded(dir.path() / "dev.dat").hasKey("SETTINGS", "QuickAnswerEnd"));
+
+    s.QuickAnswerEnd = 1;
+    ASSERT_TRUE(writeLinkSettings(s));
+    EXPECT_EQ(loaded(dir.path() / "dev.dat").readString("SETTINGS", "QuickAnswerEnd", ""), "1");
+    EXPECT_EQ(readLinkSettings(dir.path()).QuickAnswerEnd, 1);
+    s.QuickAnswerEnd = 0; // switched off again: saved as off
+    ASSERT_TRUE(writeLinkSettings(s));
+    EXPECT_EQ(loaded(dir.path() / "dev.dat").readString("SETTINGS", "QuickAnswerEnd", ""), "0");
+
+    writeFile(dir.path() / "dev.dat", "[SETTINGS]\nQuickAnswerEnd=2\n");
+    EXPECT_EQ(readLinkSettings(dir.path()).QuickAnswerEnd, 0) << "only 1 switches it on";
+}
+
 TEST(LinkSettingsFiles, UnusableFilesGiveDefaultsAndAreNotReplaced) {
     TempDir dir;
     // A working directory that cannot be created: defaults, nothing written, no failure.
@@ -208,6 +227,19 @@ TEST(LinkSettingsText, StatusLine) {
     EXPECT_EQ(linkStatusText(s), "COM12, ? четный паритет ");
     s.parity = 3;
     EXPECT_EQ(linkStatusText(s), "COM12, ? без паритета ");
+}
+
+TEST(LinkSettingsText, FrameSilenceIsThreeAndAHalfCharactersOrFixedOnFastLines) {
+    LinkSettings s;
+    const struct {
+        std::uint16_t speedIndex, parity;
+        std::uint32_t ms;
+    } cases[] = {{3, 2, 33}, {6, 0, 4}, {7, 0, 2}, {10, 1, 2}};
+    for (const auto& c : cases) {
+        s.speedIndex = c.speedIndex;
+        s.parity = c.parity;
+        EXPECT_EQ(frameSilenceMs(s), c.ms) << c.speedIndex;
+    }
 }
 
 TEST(LinkSettingsFiles, GarbageLoadsDefaults) {

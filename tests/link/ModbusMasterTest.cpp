@@ -5,6 +5,7 @@
 #include <array>
 #include <gtest/gtest.h>
 #include <random>
+#include <regex>
 #include <stdexcept>
 
 namespace flowcfg::test {
@@ -286,6 +287,80 @@ TEST_F(ModbusMasterTest, HostileAnswersNeverOverrunTheBuffers) {
     std::array<std::uint16_t, 2> two{};
     EXPECT_EQ(master().readHoldingRegisters(0x0120, 2, two).status, status::WrongLength);
     EXPECT_EQ(two, (std::array<std::uint16_t, 2>{0x1234, 0xABCD}));
+}
+
+enum class Fc : std::uint8_t { Read, Write, Archive };
+
+TEST_F(ModbusMasterTest, QuickEndStopsWaitingAtAWholeAnswerOnly) {
+    ctx.settings.Reask_val = 1;
+    const Bytes exception3 = withCrc({0x01,   // address
+                                      0x83,   // function + 0x80
+                                      0x02}); // exception code
+    Bytes badCrc = twoRegisters();
+    badCrc.back() ^= 0xFF;
+    Bytes shortAnswer = twoRegisters();
+    shortAnswer.resize(6);
+    struct Case {
+        const char* what;
+        Fc fc;
+        Bytes answer;
+        ExchangeStatus status;
+        std::uint64_t specifiedMs, quickMs; // time spent reading
+    } cases[] = {
+        // A whole answer: quick ends at its last byte, then 3.5 characters (2 ms at 19200).
+        {"FC3 answer", Fc::Read, twoRegisters(), 0, 48, 2},
+        {"FC3 exception", Fc::Read, exception3, 0x001A, 48, 2},
+        {"FC16 exception", Fc::Write, withCrc({0x01, 0x90, 0x04}), 0x001A, 48, 2},
+        {"FC25 exception", Fc::Archive, withCrc({0x01, 0x99, 0x04}), 0x0018, 200, 2},
+        // Anything else waits as before.
+        {"FC3 short", Fc::Read, shortAnswer, status::WrongLength | status::CrcMismatch, 48, 48},
+        {"FC3 bad CRC", Fc::Read, badCrc, status::CrcMismatch, 48, 48},
+        // FC16's whole answer ends the read by its count anyway.
+        {"FC16 answer", Fc::Write, withCrc({0x01, 0x10, 0x04, 0x16, 0x00, 0x01}), 0, 0, 0},
+    };
+    ctx.settings.UseLogFile = 1;
+    const auto withoutTimes = [](const std::string& log) {
+        static const std::regex stamp(R"(\d\d \d\d \d{4} \d\d.\d\d.\d\d\.\d{3} )");
+        return std::regex_replace(log, stamp, "T");
+    };
+    for (const Case& c : cases) {
+        answerAlways(c.answer);
+        std::string logs[2];
+        for (const std::uint16_t quick : {0, 1}) {
+            TempDir dir;
+            ctx.settings.workDir = dir.path();
+            ctx.settings.QuickAnswerEnd = quick;
+            std::array<std::uint16_t, 2> values{};
+            std::array<std::uint8_t, 1024> block{};
+            const std::uint64_t t0 = clock.monotonicMs();
+            const ExchangeResult r =
+                c.fc == Fc::Read    ? master().readHoldingRegisters(0x0120, 2, values)
+                : c.fc == Fc::Write ? master().writeMultipleRegisters(0x0416, values, "x")
+                                    : master().readArchiveBlock(1, block);
+            EXPECT_EQ(r.status, c.status) << c.what << " quick " << quick;
+            EXPECT_EQ(clock.monotonicMs() - t0, quick ? c.quickMs : c.specifiedMs)
+                << c.what << " quick " << quick;
+            if (c.fc == Fc::Read && c.status == 0) {
+                EXPECT_EQ(values, (std::array<std::uint16_t, 2>{0x1234, 0xABCD}));
+            }
+            logs[quick] = withoutTimes(readFile(dir.path() / "COM.txt"));
+        }
+        EXPECT_EQ(logs[0], logs[1]) << c.what << ": the same exchange log";
+    }
+}
+
+TEST_F(ModbusMasterTest, QuickEndKeepsStrayBytesOutOfTheNextExchange) {
+    ctx.settings.QuickAnswerEnd = 1;
+    ctx.settings.Reask_val = 1;
+    // Two bytes of noise still on their way after each whole answer.
+    line->responder = [this](std::span<const std::uint8_t>) {
+        line->late = {0x00, 0xFF};
+        return twoRegisters();
+    };
+    std::array<std::uint16_t, 2> values{};
+    for (int exchange = 0; exchange < 3; ++exchange)
+        EXPECT_EQ(master().readHoldingRegisters(0x0120, 2, values).status, 0) << exchange;
+    EXPECT_TRUE(line->rx.empty() && line->late.empty());
 }
 
 TEST_F(ModbusMasterTest, MisuseIsRefused) {

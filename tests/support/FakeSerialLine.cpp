@@ -8,7 +8,9 @@ FakeSerialPort::FakeSerialPort(std::shared_ptr<FakeSerialLine> line) : line_(std
     line_->open = true;
 }
 
-FakeSerialPort::~FakeSerialPort() { line_->open = false; }
+FakeSerialPort::~FakeSerialPort() {
+    line_->open = false;
+}
 
 void FakeSerialPort::setQueueSizes(std::size_t in, std::size_t out) {
     line_->inputQueue = in;
@@ -21,6 +23,7 @@ void FakeSerialPort::purge() {
 }
 
 std::size_t FakeSerialPort::write(std::span<const std::uint8_t> bytes) {
+    lateBytesArrive();
     line_->requests.emplace_back(bytes.begin(), bytes.end());
     if (line_->responder) {
         const auto answer = line_->responder(bytes);
@@ -29,18 +32,49 @@ std::size_t FakeSerialPort::write(std::span<const std::uint8_t> bytes) {
     return bytes.size();
 }
 
+void FakeSerialPort::lateBytesArrive() {
+    line_->rx.insert(line_->rx.end(), line_->late.begin(), line_->late.end());
+    line_->late.clear();
+}
+
 std::size_t FakeSerialPort::read(std::span<std::uint8_t> buffer) {
+    ++line_->reads;
+    if (line_->rx.size() < buffer.size())
+        lateBytesArrive(); // they come while the read waits
     const std::size_t n = std::min(buffer.size(), line_->rx.size());
     std::copy_n(line_->rx.begin(), n, buffer.begin());
     line_->rx.erase(line_->rx.begin(), line_->rx.begin() + static_cast<std::ptrdiff_t>(n));
-    if (line_->clock && n < buffer.size()) {
-        const auto& t = line_->timeouts;
-        const std::uint64_t total =
-            std::uint64_t{t.readTotalMultiplier} * buffer.size() + t.readTotalConstant;
-        // Bytes that arrived end the read by the interval gap, silence by the total timeout.
-        line_->clock->advance(n > 0 && t.readInterval ? t.readInterval : total);
-    }
+    waitOnTheLine(buffer.size(), n);
     return n;
+}
+
+std::size_t FakeSerialPort::readUntil(std::span<std::uint8_t> buffer,
+                                      const AnswerComplete& complete) {
+    ++line_->reads;
+    std::size_t n = 0;
+    for (bool waited = false; n < buffer.size(); ++n) {
+        if (line_->rx.empty() && !waited) {
+            lateBytesArrive();
+            waited = true;
+        }
+        if (line_->rx.empty())
+            break;
+        buffer[n] = line_->rx.front();
+        line_->rx.pop_front();
+        if (complete(buffer.first(n + 1)))
+            return n + 1; // ended by the answer: no time spent waiting
+    }
+    waitOnTheLine(buffer.size(), n);
+    return n;
+}
+
+void FakeSerialPort::waitOnTheLine(std::size_t asked, std::size_t got) {
+    if (!line_->clock || got >= asked)
+        return;
+    const auto& t = line_->timeouts;
+    const std::uint64_t total = std::uint64_t{t.readTotalMultiplier} * asked + t.readTotalConstant;
+    // Bytes that arrived end the read by the interval gap, silence by the total timeout.
+    line_->clock->advance(got > 0 && t.readInterval ? t.readInterval : total);
 }
 
 LineErrors FakeSerialPort::fetchLineErrors() {

@@ -3,6 +3,7 @@
 // (a script, or the flowsim slave logic through SimLine.h); what the responder returns is
 // what the master reads. Every request is recorded. With a FakeClock attached, a read that
 // gets fewer bytes than asked advances the clock by the time the real driver would wait.
+// Bytes a test puts in `late` arrive only after the answer (see there).
 
 #include "FakeClock.h"
 #include "platform/SerialPort.h"
@@ -21,7 +22,7 @@ namespace flowcfg::test {
 using Responder = std::function<std::vector<std::uint8_t>(std::span<const std::uint8_t> request)>;
 
 struct FakeSerialLine {
-    Responder responder;                          // null: nothing ever answers
+    Responder responder;                             // null: nothing ever answers
     std::vector<std::vector<std::uint8_t>> requests; // every write, in order
     LineSettings line;
     SerialTimeouts timeouts;
@@ -32,6 +33,11 @@ struct FakeSerialLine {
     bool open = false; // an opened port holds the line exclusively
     FakeClock* clock = nullptr;
     std::deque<std::uint8_t> rx; // bytes waiting for the master
+    // Bytes still on their way: they reach rx when a read waits on the line, or else with the
+    // next write (after that request's purge, ahead of its answer). A purge does not reach
+    // them.
+    std::vector<std::uint8_t> late;
+    int reads = 0; // read and readUntil calls
 };
 
 class FakeSerialPort final : public SerialPort {
@@ -45,11 +51,17 @@ public:
     void purge() override;
     std::size_t write(std::span<const std::uint8_t> bytes) override;
     std::size_t read(std::span<std::uint8_t> buffer) override;
+    // Takes the bytes one by one, as a line delivers them, and stops at the first that makes
+    // the answer complete; without one, reads as read() does.
+    std::size_t readUntil(std::span<std::uint8_t> buffer, const AnswerComplete& complete) override;
     LineErrors fetchLineErrors() override;
     void setRts(bool on) override { line_->rts = on; }
     void setDtr(bool on) override { line_->dtr = on; }
 
 private:
+    void waitOnTheLine(std::size_t asked, std::size_t got);
+    void lateBytesArrive();
+
     std::shared_ptr<FakeSerialLine> line_;
 };
 
