@@ -20,6 +20,17 @@ int runCli(int argc, const char* const* argv, Session& session, const AddCommand
     app.add_option("--address", o.address, "Modbus address of the meter, 0..255");
     app.add_option("--baud", o.baud, "1200, 2400, 4800, 9600, 19200, 38400, 57600 or 115200");
     app.add_option("--parity", o.parity, "N, O or E");
+    app.add_option("--timeout", o.timeout,
+                   "MS: the longest wait for one whole answer (plus TimeGapPrg), 1..600000, "
+                   "for every request, the archive blocks included; instead of to.dat's "
+                   "per-byte times and TimeOut");
+    app.add_option("--retries", o.retries,
+                   "N: repeats after a failed attempt, 0 = none (Reask_val = N + 1 attempts; "
+                   "the archive still asks for a block up to six times)");
+    app.add_flag("--quick", o.quick,
+                 "quick answer end: a read ends as soon as a whole answer with a good CRC "
+                 "(or a whole exception answer) is in, instead of the interval timeout after "
+                 "it; same as QuickAnswerEnd=1 in section SETTINGS of dev.dat");
     app.add_flag("--yes", o.yes, "answer Yes to every question");
     addCommands(app, session);
 

@@ -14,6 +14,9 @@ namespace flowcfg {
 
 namespace {
 
+constexpr std::uint64_t kMaxTimeoutMs = 600'000;
+constexpr std::uint64_t kMaxRetries = 65534; // Reask_val is 16 bits
+
 std::uint16_t speedIndexOfBaud(std::string_view text) {
     const std::uint64_t baud = cliNumber(text, 1, 1'000'000, "--baud");
     for (std::uint16_t index = 3; index <= 10; ++index) {
@@ -65,6 +68,14 @@ void Session::applyOptions(LinkSettings& s) const {
         else
             throw UsageError("--parity: \"" + p + "\" is not N, O or E");
     }
+    if (!options.timeout.empty())
+        s.answerTimeoutMs =
+            static_cast<std::uint32_t>(cliNumber(options.timeout, 1, kMaxTimeoutMs, "--timeout"));
+    if (!options.retries.empty())
+        s.Reask_val =
+            static_cast<std::uint16_t>(cliNumber(options.retries, 0, kMaxRetries, "--retries") + 1);
+    if (options.quick)
+        s.QuickAnswerEnd = 1;
 }
 
 LinkContext& Session::link() {

@@ -30,6 +30,9 @@ struct GlobalOptions {
     std::string address; // empty: NetAdrr of dev.dat
     std::string baud;    // empty: the speed of dev.dat
     std::string parity;  // N, O or E; empty: the parity of dev.dat
+    std::string timeout; // ms for a whole answer; empty: to.dat, TimeOut, the archive's own
+    std::string retries; // repeats after a failed attempt; empty: Reask_val - 1 of dev.dat
+    bool quick = false;  // end a read as soon as a whole answer is in
     bool yes = false;    // answer Yes to every question
 };
 

@@ -109,6 +109,34 @@ TEST_F(CliTest, UsageErrorsAndUnopenablePortsExitWith1) {
     EXPECT_NE(out.str().find("START"), std::string::npos);
 }
 
+TEST_F(CliTest, RunOptionsForTimeoutRepeatsAndTheQuickEnd) {
+    const auto msFor = [&](std::vector<std::string> args, int exitCode) {
+        const std::uint64_t t0 = clock.monotonicMs();
+        EXPECT_EQ(run(std::move(args)), exitCode) << err.str();
+        return clock.monotonicMs() - t0;
+    };
+    // Nobody at address 9: one 300 ms wait, no repeat; then two repeats 1000 ms apart.
+    EXPECT_EQ(msFor({"--port", "/dev/sim", "--address", "9", "--timeout", "300", "--retries", "0",
+                     "read", "0x0100", "2"},
+                    2),
+              300u);
+    EXPECT_NE(err.str().find("status 0x0042"), std::string::npos) << err.str();
+    EXPECT_EQ(msFor({"--port", "/dev/sim", "--address", "9", "--timeout", "300", "--retries", "2",
+                     "read", "0x0100", "2"},
+                    2),
+              3 * 300u + 2 * 1000u);
+    // A whole answer: the interval timeout (48 ms) or 3.5 characters (2 ms at 19200).
+    EXPECT_EQ(msFor({"--port", "/dev/sim", "read", "0x0100", "2"}, 0), 48u);
+    EXPECT_EQ(msFor({"--port", "/dev/sim", "--quick", "read", "0x0100", "2"}, 0), 2u);
+    EXPECT_EQ(readFile(dir.path() / "dev.dat").find("Quick"), std::string::npos);
+
+    EXPECT_EQ(run({"--port", "/dev/sim", "--timeout", "0", "read", "0", "1"}), 1);
+    EXPECT_EQ(run({"--port", "/dev/sim", "--retries", "x", "read", "0", "1"}), 1);
+    EXPECT_EQ(run({"--help"}), 0);
+    for (const char* option : {"--timeout", "--retries", "--quick"})
+        EXPECT_NE(out.str().find(option), std::string::npos) << option;
+}
+
 TEST_F(CliTest, ArchiveBlockAsHexDumpOrRawFile) {
     Bytes answer{0x01, 0x19, 0x04, 0x00}; // address, function, two bytes not examined
     for (int i = 0; i < 1024; ++i)
