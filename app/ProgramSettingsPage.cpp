@@ -1,9 +1,9 @@
 #include "app/ProgramSettingsPage.h"
 
 #include "app/Fonts.h"
-#include "link/CheckConnection.h"
 #include "link/LinkSettings.h"
 #include "link/Ports.h"
+#include "model/CheckConnection.h"
 #include "platform/CFormat.h"
 
 #include <QComboBox>

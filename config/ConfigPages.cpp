@@ -4,24 +4,6 @@
 
 namespace flowcfg {
 
-std::vector<OperationStep> readSteps(DeviceImage& image, std::span<const GroupTransfer> groups) {
-    std::vector<OperationStep> steps;
-    for (const GroupTransfer& g : groups) {
-        steps.push_back(readStep(image, g.group, 0, g.pauseAfterMs));
-        steps.back().onFailure = g.onFailure;
-    }
-    return steps;
-}
-
-std::vector<OperationStep> writeSteps(DeviceImage& image, std::span<const GroupTransfer> groups) {
-    std::vector<OperationStep> steps;
-    for (const GroupTransfer& g : groups) {
-        steps.push_back(writeStep(image, g.group, g.pauseAfterMs));
-        steps.back().onFailure = g.onFailure;
-    }
-    return steps;
-}
-
 ConfigPages::ConfigPages(LinkContext& ctx, DeviceImage& image) : ctx_(ctx), image_(image) {
     pages_.reserve(kPageCount);
     for (std::size_t i = 0; i < kPageCount; ++i)

@@ -1,7 +1,7 @@
 #pragma once
 // The measurement and output pages at work: one PageModel per page over the shared device
 // image, and the operations of their buttons built from the PageButtons table on the write
-// guard (link/WriteGuard.h). The Qt view and the command line both press the buttons here.
+// guard (model/WriteGuard.h). The Qt view and the command line both press the buttons here.
 //
 //   ConfigPages pages(ctx, image);
 //   pages.read(*findPageButtons("output1-mode"));   // reopen, read, show, success box
@@ -11,17 +11,13 @@
 #include "config/PageModel.h"
 #include "config/PageTables.h"
 #include "link/LinkContext.h"
-#include "link/WriteGuard.h"
 #include "model/DeviceImage.h"
+#include "model/WriteGuard.h"
 
 #include <array>
 #include <vector>
 
 namespace flowcfg {
-
-// The transactions of a list of groups, each with its pause after success.
-std::vector<OperationStep> readSteps(DeviceImage& image, std::span<const GroupTransfer> groups);
-std::vector<OperationStep> writeSteps(DeviceImage& image, std::span<const GroupTransfer> groups);
 
 class ConfigPages {
 public:

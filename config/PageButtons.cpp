@@ -11,8 +11,8 @@ constexpr std::string_view kCurrentOverwrite =
 // scale source. The temperature ADC adjustment (0x1904) belongs to another page; its failure
 // does not fail the read.
 constexpr GroupTransfer kMeasurementReads[] = {
-    {GroupId::MeasurementSettings, 100},
-    {GroupId::SumUnit, 100},
+    {GroupId::MeasurementSettings, 0, 100},
+    {GroupId::SumUnit, 0, 100},
     {GroupId::CutoffSource},
     {GroupId::DisplayedSumType},
     {GroupId::FlowRange},
@@ -20,48 +20,52 @@ constexpr GroupTransfer kMeasurementReads[] = {
     {GroupId::NominalDiameter},
     {GroupId::DecimalDigits},
     {GroupId::MedianFilter},
-    {GroupId::TemperatureAdjustment, 0, OnFailure::Ignore},
+    {GroupId::TemperatureAdjustment, 0, 0, OnFailure::Ignore},
     {GroupId::CutoffValues},
     {GroupId::LinearScale},
 };
-constexpr GroupTransfer kCutoffReads[] = {{GroupId::Cutoff, 100}, {GroupId::CutoffFlags, 100}};
-constexpr GroupTransfer kCutoffWrites[] = {{GroupId::Cutoff, 400}, {GroupId::CutoffFlags, 400}};
+constexpr GroupTransfer kCutoffReads[] = {{GroupId::Cutoff, 0, 100},
+                                          {GroupId::CutoffFlags, 0, 100}};
+constexpr GroupTransfer kCutoffWrites[] = {{GroupId::Cutoff, 0, 400},
+                                           {GroupId::CutoffFlags, 0, 400}};
 constexpr GroupTransfer kMeasurementWrites[] = {
-    {GroupId::Averages, 400},         {GroupId::FlowUnit, 400},      {GroupId::SumUnit, 400},
-    {GroupId::DisplayedSumType, 400}, {GroupId::DecimalDigits, 400}, {GroupId::LinearScale, 400},
-    {GroupId::MedianFilter, 400},
+    {GroupId::Averages, 0, 400},      {GroupId::FlowUnit, 0, 400},
+    {GroupId::SumUnit, 0, 400},       {GroupId::DisplayedSumType, 0, 400},
+    {GroupId::DecimalDigits, 0, 400}, {GroupId::LinearScale, 0, 400},
+    {GroupId::MedianFilter, 0, 400},
 };
 constexpr PagePart kCutoffPart[] = {{PageId::Cutoff, section::Main}};
 
-constexpr GroupTransfer kOutput1ModeReads[] = {{GroupId::Output1Type, 100},
-                                               {GroupId::Output1DirectValue, 100}};
-constexpr GroupTransfer kOutput1ModeWrites[] = {{GroupId::Output1Type, 400},
-                                                {GroupId::Output1DirectValue, 400}};
-constexpr GroupTransfer kOutput1FrequencyReads[] = {{GroupId::Output1Frequency, 100}};
-constexpr GroupTransfer kOutput1FrequencyWrites[] = {{GroupId::Output1Frequency, 400}};
-constexpr GroupTransfer kOutput1PulseReads[] = {{GroupId::Output1Pulse, 100},
-                                                {GroupId::Output1PulseSumType, 100}};
-constexpr GroupTransfer kOutput1PulseWrites[] = {{GroupId::Output1Pulse, 400},
-                                                 {GroupId::Output1PulseSumType, 400}};
-constexpr GroupTransfer kOutput2ModeReads[] = {{GroupId::Output2Type, 100},
-                                               {GroupId::Output2DirectValue, 100}};
-constexpr GroupTransfer kOutput2ModeWrites[] = {{GroupId::Output2Type, 400},
-                                                {GroupId::Output2DirectValue, 400}};
-constexpr GroupTransfer kOutput2FrequencyReads[] = {{GroupId::Output2Frequency, 100}};
-constexpr GroupTransfer kOutput2FrequencyWrites[] = {{GroupId::Output2Frequency, 400}};
-constexpr GroupTransfer kOutput2PulseReads[] = {{GroupId::Output2Pulse, 100},
-                                                {GroupId::Output2PulseSumType, 100}};
-constexpr GroupTransfer kOutput2PulseWrites[] = {{GroupId::Output2Pulse, 400},
-                                                 {GroupId::Output2PulseSumType, 400}};
+constexpr GroupTransfer kOutput1ModeReads[] = {{GroupId::Output1Type, 0, 100},
+                                               {GroupId::Output1DirectValue, 0, 100}};
+constexpr GroupTransfer kOutput1ModeWrites[] = {{GroupId::Output1Type, 0, 400},
+                                                {GroupId::Output1DirectValue, 0, 400}};
+constexpr GroupTransfer kOutput1FrequencyReads[] = {{GroupId::Output1Frequency, 0, 100}};
+constexpr GroupTransfer kOutput1FrequencyWrites[] = {{GroupId::Output1Frequency, 0, 400}};
+constexpr GroupTransfer kOutput1PulseReads[] = {{GroupId::Output1Pulse, 0, 100},
+                                                {GroupId::Output1PulseSumType, 0, 100}};
+constexpr GroupTransfer kOutput1PulseWrites[] = {{GroupId::Output1Pulse, 0, 400},
+                                                 {GroupId::Output1PulseSumType, 0, 400}};
+constexpr GroupTransfer kOutput2ModeReads[] = {{GroupId::Output2Type, 0, 100},
+                                               {GroupId::Output2DirectValue, 0, 100}};
+constexpr GroupTransfer kOutput2ModeWrites[] = {{GroupId::Output2Type, 0, 400},
+                                                {GroupId::Output2DirectValue, 0, 400}};
+constexpr GroupTransfer kOutput2FrequencyReads[] = {{GroupId::Output2Frequency, 0, 100}};
+constexpr GroupTransfer kOutput2FrequencyWrites[] = {{GroupId::Output2Frequency, 0, 400}};
+constexpr GroupTransfer kOutput2PulseReads[] = {{GroupId::Output2Pulse, 0, 100},
+                                                {GroupId::Output2PulseSumType, 0, 100}};
+constexpr GroupTransfer kOutput2PulseWrites[] = {{GroupId::Output2Pulse, 0, 400},
+                                                 {GroupId::Output2PulseSumType, 0, 400}};
 
 // The scale goes back to back; i_err_num (in the error group) goes back as last read.
-constexpr GroupTransfer kCurrentScaleReads[] = {
-    {GroupId::CurrentScale, 100}, {GroupId::CurrentError, 100}, {GroupId::CurrentShift, 100}};
+constexpr GroupTransfer kCurrentScaleReads[] = {{GroupId::CurrentScale, 0, 100},
+                                                {GroupId::CurrentError, 0, 100},
+                                                {GroupId::CurrentShift, 0, 100}};
 constexpr GroupTransfer kCurrentScaleWrites[] = {
     {GroupId::CurrentScale}, {GroupId::CurrentError}, {GroupId::CurrentShift}};
-constexpr GroupTransfer kCurrentDirectReads[] = {{GroupId::CurrentMode, 100},
-                                                 {GroupId::CurrentDirect, 100}};
-constexpr GroupTransfer kCurrentDirectWrites[] = {{GroupId::CurrentMode, 100},
+constexpr GroupTransfer kCurrentDirectReads[] = {{GroupId::CurrentMode, 0, 100},
+                                                 {GroupId::CurrentDirect, 0, 100}};
+constexpr GroupTransfer kCurrentDirectWrites[] = {{GroupId::CurrentMode, 0, 100},
                                                   {GroupId::CurrentDirect}};
 
 constexpr std::string_view kOutputsRead = "Чтение параметров выходов успешно осуществлено.";

@@ -6,21 +6,15 @@
 // line calls the rows by name.
 
 #include "config/PageTables.h"
-#include "link/WriteGuard.h"
+#include "model/GroupIo.h"
 #include "model/RegisterMap.h"
+#include "model/WriteGuard.h"
 
 #include <cstdint>
 #include <span>
 #include <string_view>
 
 namespace flowcfg {
-
-// One group of a button: its transaction and the pause after its success.
-struct GroupTransfer {
-    GroupId group;
-    std::uint32_t pauseAfterMs = 0;
-    OnFailure onFailure = OnFailure::Stop;
-};
 
 struct PagePart {
     PageId page;

@@ -40,8 +40,6 @@ struct LinkContext {
     // Found-port table of the last enumeration, ascending port numbers.
     std::vector<std::uint16_t> foundPorts;
 
-    // Set at the start of every transaction (kept for compatibility; nothing tests it).
-    bool busy = false;
     // Description of the last FC16 write: the restart command logs with it.
     std::string lastWriteDescription;
     // Depth of the operations that exchange with the meter now (see OperationGuard).

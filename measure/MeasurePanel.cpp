@@ -1,11 +1,8 @@
 #include "measure/MeasurePanel.h"
 
-#include "link/ModbusMaster.h"
 #include "link/Outcome.h"
 #include "link/Ports.h"
-#include "link/WriteGuard.h"
-
-#include <array>
+#include "model/GroupIo.h"
 
 namespace flowcfg {
 
@@ -43,12 +40,11 @@ void MeasurePanel::countExchange(ExchangeResult measured) {
 }
 
 void MeasurePanel::readSecondaryGroups(bool showPrimary) {
-    ModbusMaster master(ctx_);
-    const ExchangeResult primary = readPrimaryFlow(master, values_);
+    const ExchangeResult primary = readPrimaryFlow(ctx_, image_, values_);
     if (showPrimary)
         showPrimaryFlow(screen_, values_.primary, primary.clean());
     if (outputsReadEnabled()) {
-        if (readOutputs(master, values_).clean())
+        if (readOutputs(ctx_, image_, values_).clean())
             showOutputs(screen_, values_.outputs);
     }
 }
@@ -66,8 +62,7 @@ TickResult MeasurePanel::pollOnce() {
     if (!guard)
         return TickResult::Busy;
 
-    ModbusMaster master(ctx_);
-    const ExchangeResult measured = readMeasuredBlock(master, values_);
+    const ExchangeResult measured = readMeasuredBlock(ctx_, image_, values_);
     const bool clean = measured.clean();
     if (clean) {
         // The status line keeps the state showMeasured paints (white, light green, yellow).
@@ -91,8 +86,7 @@ void MeasurePanel::readOnce() {
     setCyclic(false);
     if (!openPort(ctx_))
         return;
-    ModbusMaster master(ctx_);
-    const ExchangeResult measured = readMeasuredBlock(master, values_);
+    const ExchangeResult measured = readMeasuredBlock(ctx_, image_, values_);
     showMeasured(screen_, values_.measured);
     keepLastStatus();
     if (!measured.clean()) {
@@ -139,13 +133,9 @@ void MeasurePanel::resetVolume() {
         return;
     if (!confirm(ctx_.dialogs, kResetVolumeQuestion))
         return;
-    ModbusMaster master(ctx_);
-    constexpr std::array<std::uint16_t, 2> ones{1, 1};
-    ExchangeResult result =
-        master.writeMultipleRegisters(reg::ParameterLocks, ones, " разблокируем запись ");
+    ExchangeResult result = sendCommand(ctx_, GroupId::UnlockForCommand);
     if (result.transportOk())
-        result = master.writeMultipleRegisters(reg::VolumeReset, ones,
-                                               "IZM_FLOW_V_SUM_CLR = 1  сбросим накопленный объем");
+        result = sendCommand(ctx_, GroupId::VolumeReset);
     if (!result.transportOk())
         showOutcome(ctx_.dialogs, result);
 }

@@ -23,10 +23,6 @@ inline constexpr std::string_view kMeasuredReadText = "Прочитано изм
 inline constexpr std::string_view kResetErrorsQuestion = "Сбросить число ошибок?";
 inline constexpr std::string_view kResetVolumeQuestion = "Накопленный объем будет сброшен.";
 
-namespace reg {
-inline constexpr std::uint16_t VolumeReset = 0x1102; // IZM_FLOW_V_SUM_CLR
-} // namespace reg
-
 // What a tick did.
 enum class TickResult : std::uint8_t {
     Idle,   // the poll is off (or was just stopped because another page is shown)
@@ -70,7 +66,8 @@ public:
     void stopCyclic();
     // "Сброс числа ошибок": after the question, zeroes cycles, errors and retries.
     void resetErrorCount();
-    // "Сброс накопленного объема": unlock, then 1, 1 to the volume reset register.
+    // "Сброс накопленного объема": after the question (No by default: it cannot be undone),
+    // the UnlockForCommand row, then the VolumeReset row.
     void resetVolume();
     // The "ЧИТАТЬ" lamp: switches the outputs read with every measurement.
     void toggleOutputsRead();
