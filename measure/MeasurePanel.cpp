@@ -16,6 +16,11 @@ void MeasurePanel::setCyclic(bool on) {
     screen_.cyclic = on;
 }
 
+void MeasurePanel::screenChanged() {
+    if (changed)
+        changed();
+}
+
 void MeasurePanel::refreshOutputsLamp() {
     screen_.readOutputsLamp = outputsReadEnabled() ? ScreenColour::Green : ScreenColour::ButtonFace;
 }
@@ -91,6 +96,7 @@ void MeasurePanel::readOnce() {
     keepLastStatus();
     if (!measured.clean()) {
         showExchangeError(screen_);
+        screenChanged();
         showOutcome(ctx_.dialogs, measured);
         return;
     }
@@ -98,6 +104,7 @@ void MeasurePanel::readOnce() {
     appendLogLine();
     readSecondaryGroups(true);
     keepLastStatus();
+    screenChanged();
     showSuccess(ctx_.dialogs, kMeasuredReadText);
 }
 
@@ -131,7 +138,7 @@ void MeasurePanel::resetVolume() {
         return;
     if (!openPort(ctx_))
         return;
-    if (!confirm(ctx_.dialogs, kResetVolumeQuestion))
+    if (!confirm(ctx_.dialogs, kResetVolumeQuestion, DefaultAnswer::No))
         return;
     ExchangeResult result = sendCommand(ctx_, GroupId::UnlockForCommand);
     if (result.transportOk())

@@ -15,6 +15,7 @@
 #include "model/DeviceImage.h"
 
 #include <cstdint>
+#include <functional>
 #include <string_view>
 
 namespace flowcfg {
@@ -80,8 +81,13 @@ public:
     // Repaints the lamp from the image (after a profile was loaded).
     void refreshOutputsLamp();
 
+    // Runs when an operation has changed screen() and is about to show its box: the window
+    // renders here, so the box stands over the new values.
+    std::function<void()> changed;
+
 private:
     void setCyclic(bool on);
+    void screenChanged();
     void keepLastStatus();
     void countExchange(ExchangeResult measured);
     void readSecondaryGroups(bool showPrimary);

@@ -33,7 +33,7 @@ std::optional<OperationOutcome> checkProtection(LinkContext& ctx) {
         return failed(ctx, result, false);
     if (writeProtectionOn(ctx) &&
         !ctx.dialogs.askYesNo(std::string(kWarningCaption), std::string(kWriteProtectionWarning),
-                              DialogIcon::Warning))
+                              DialogIcon::Warning, DefaultAnswer::Yes))
         return ended(OperationEnd::Declined);
     return std::nullopt;
 }
