@@ -45,7 +45,7 @@ struct LinkContext {
     // Depth of the operations that exchange with the meter now (see OperationGuard).
     int exchanging = 0;
 
-    // The device status word (0x012C) as last read successfully: bit 15 set means the
+    // The device status word (the DeviceStatus row) as last read successfully: bit 15 set means the
     // meter's write protection is on. And the result of the last read of it, success or not.
     std::uint16_t writeProtectionWord = 0;
     ExchangeResult lastStatusRead;
