@@ -225,6 +225,20 @@ TEST_F(MainWindowTest, PollTickPaintsTheMeasuredValues) {
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
+TEST_F(MainWindowTest, ReadBoxStandsOverTheNewValues) {
+    attachSim();
+    MainWindow& w = start();
+    std::string flowUnderTheBox;
+    dialogs.onShown = [&](const RecordedDialog&) {
+        flowUnderTheBox = text(w.measurePage().widgetOf(&MeasureScreen::flow)).toStdString();
+    };
+    w.measurePage().readButton()->click();
+    dialogs.onShown = nullptr;
+    EXPECT_EQ(dialogs.texts(), std::vector<std::string>{"Прочитано измеренное значение."});
+    EXPECT_FALSE(flowUnderTheBox.empty());
+    EXPECT_EQ(flowUnderTheBox, w.measurePanel().screen().flow.text);
+}
+
 TEST_F(MainWindowTest, ReadOutputsLampToggles) {
     attachSim();
     MainWindow& w = start();
