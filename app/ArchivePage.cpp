@@ -1,6 +1,7 @@
 #include "app/ArchivePage.h"
 
 #include "app/Fonts.h"
+#include "app/QtText.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -17,10 +18,6 @@
 namespace flowcfg {
 
 namespace {
-
-QString qs(std::string_view s) {
-    return QString::fromUtf8(s.data(), qsizetype(s.size()));
-}
 
 QComboBox* selector(const std::vector<std::string>& items, QWidget* parent) {
     auto* box = new QComboBox(parent);

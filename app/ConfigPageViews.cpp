@@ -1,36 +1,40 @@
 #include "app/ConfigPageViews.h"
 
-#include "app/MainWindow.h"
+#include "app/ScreenTree.h"
 
-#include <QScrollArea>
-#include <QVBoxLayout>
+#include <stdexcept>
+#include <string>
 
 namespace flowcfg {
 
-ConfigPageViews::ConfigPageViews(LinkContext& link, DeviceImage& image,
-                                 const std::array<QWidget*, kPageCount>& containers,
-                                 QObject* parent)
-    : QObject(parent), link_(link), pages_(link, image) {
-    const PageView::Actions actions{
-        [this](PageId p, std::uint8_t s) { read(p, s); },
-        [this](PageId p, std::uint8_t s) { write(p, s); },
-        [this](PageId p, std::string_view id) {
-            pages_.page(p).click(id, pages_.image());
-            view(p).render();
-        },
-    };
-    for (std::size_t i = 0; i < kPageCount; ++i) {
-        const auto id = static_cast<PageId>(i);
-        QWidget* container = containers[i];
-        auto* scroll = new QScrollArea(container);
-        scroll->setWidgetResizable(true);
-        scroll->setFrameShape(QFrame::NoFrame);
-        views_[i] = new PageView(id, pages_.page(id), actions);
-        scroll->setWidget(views_[i]);
-        auto* layout = new QVBoxLayout(container);
-        layout->setContentsMargins(0, 0, 0, 0);
-        layout->addWidget(scroll);
+ConfigPageViews::ConfigPageViews(ConfigPages& pages, ScreenTree& tree, QObject* parent)
+    : QObject(parent), pages_(pages) {
+    for (PageModel& model : pages_.pages()) {
+        const std::string_view path = model.definition().path;
+        const PageView::Actions actions{
+            [this, path](std::uint8_t s) { read(path, s); },
+            [this, path](std::uint8_t s) { write(path, s); },
+            [this, path](std::string_view id) {
+                pages_.page(path).click(id, pages_.image());
+                view(path).render();
+            },
+        };
+        auto* v = new PageView(model, actions);
+        tree.mount(path, v, ScreenTree::Scroll::Yes);
+        views_.push_back(v);
     }
+    pages_.changed = [this] { renderAll(); };
+}
+
+ConfigPageViews::~ConfigPageViews() {
+    pages_.changed = nullptr;
+}
+
+PageView& ConfigPageViews::view(std::string_view path) const {
+    for (PageView* v : views_)
+        if (v->path() == path)
+            return *v;
+    throw std::out_of_range("no page view " + std::string(path));
 }
 
 void ConfigPageViews::collectAll() {
@@ -48,33 +52,20 @@ void ConfigPageViews::showImage() {
     renderAll();
 }
 
-void ConfigPageViews::read(PageId page, std::uint8_t section) {
-    const PageButtons* buttons = findPageButtons(page, section);
-    if (buttons == nullptr || link_.exchanging != 0)
+void ConfigPageViews::read(std::string_view path, std::uint8_t section) {
+    if (pages_.link().exchanging != 0)
         return;   // another operation holds the link: the click does nothing
     collectAll(); // a read shows only its groups: the other fields keep what was typed
-    pages_.read(*buttons);
+    pages_.read({path, section});
     renderAll();
 }
 
-void ConfigPageViews::write(PageId page, std::uint8_t section) {
-    const PageButtons* buttons = findPageButtons(page, section);
-    if (buttons == nullptr || link_.exchanging != 0)
+void ConfigPageViews::write(std::string_view path, std::uint8_t section) {
+    if (pages_.link().exchanging != 0)
         return;
     collectAll();
-    pages_.write(*buttons);
+    pages_.write({path, section});
     renderAll();
-}
-
-ConfigPageViews* installConfigPages(MainWindow& window) {
-    std::array<QWidget*, kPageCount> containers{};
-    for (std::size_t i = 0; i < kPageCount; ++i)
-        containers[i] = window.pageContainer(pagePath(static_cast<PageId>(i)));
-    auto* views = new ConfigPageViews(window.link(), window.image(), containers, &window);
-    MainWindow::PageHooks hooks;
-    hooks.showImage = [views] { views->showImage(); };
-    window.addPageHooks(std::move(hooks));
-    return views;
 }
 
 } // namespace flowcfg

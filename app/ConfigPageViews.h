@@ -1,33 +1,32 @@
 #pragma once
-// The measurement and output pages in the window: "НАСТРОЙКИ РАБОТЫ" > "ИЗМЕРЕНИЕ",
-// "ВЫХОД 1", "ВЫХОД 2", "ТОКОВЫЙ ВЫХ" and "ИЗМЕРЕНИЕ ДОП.НАСТР." > "УПРАВЛ. ОТСЕЧКОЙ". One
-// PageView per page over the shared ConfigPages; a button press collects every view into
-// the models (the measurement write also takes the cut-off page), runs the operation and
-// renders every view again (the measurement read also shows the cut-off page). While
-// another operation exchanges, the buttons do nothing.
-//
-//   MainWindow window(env);
-//   installConfigPages(window);   // before startUp(): shows the image at start-up
-//   window.startUp();
+// The configuration pages in the window: one generated PageView per page row, mounted in
+// the page's container of the screen tree. A button press collects every view into the
+// models (the measurement write also takes the cut-off page), runs the operation and renders
+// every view again; a read renders before its success box. While another operation
+// exchanges, the buttons do nothing. The window builds it once.
 
 #include "app/PageView.h"
 #include "config/ConfigPages.h"
 
 #include <QObject>
-#include <array>
+#include <string_view>
+#include <vector>
 
 namespace flowcfg {
 
-class MainWindow;
+class ScreenTree;
 
 class ConfigPageViews final : public QObject {
     Q_OBJECT
 public:
-    ConfigPageViews(LinkContext& link, DeviceImage& image,
-                    const std::array<QWidget*, kPageCount>& containers, QObject* parent = nullptr);
+    // The pages must outlive the views.
+    ConfigPageViews(ConfigPages& pages, ScreenTree& tree, QObject* parent = nullptr);
+    ~ConfigPageViews() override;
 
     ConfigPages& pages() { return pages_; }
-    PageView& view(PageId id) { return *views_[static_cast<std::size_t>(id)]; }
+    // The view of the page at path; std::out_of_range when there is none.
+    PageView& view(std::string_view path) const;
+    const std::vector<PageView*>& views() const { return views_; }
 
     void collectAll();
     void renderAll();
@@ -35,16 +34,11 @@ public:
     void showImage();
 
 private:
-    void read(PageId page, std::uint8_t section);
-    void write(PageId page, std::uint8_t section);
+    void read(std::string_view path, std::uint8_t section);
+    void write(std::string_view path, std::uint8_t section);
 
-    LinkContext& link_;
-    ConfigPages pages_;
-    std::array<PageView*, kPageCount> views_{};
+    ConfigPages& pages_;
+    std::vector<PageView*> views_; // owned by their page containers
 };
-
-// Builds the views into the window's page containers and hooks them to its start-up.
-// Returns the views (owned by the window).
-ConfigPageViews* installConfigPages(MainWindow& window);
 
 } // namespace flowcfg

@@ -4,12 +4,12 @@
 #include "app/ConfigPageViews.h"
 #include "app/MeasurePage.h"
 #include "app/ProgramSettingsPage.h"
+#include "app/QtText.h"
 #include "link/LinkSettings.h"
 #include "link/Ports.h"
 #include "profiles/ProfileFile.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QMenuBar>
 #include <QVBoxLayout>
 
@@ -19,19 +19,9 @@ namespace {
 
 constexpr const char* kRecentProfile = "recent.prf";
 
-QString qs(const std::string& s) {
-    return QString::fromUtf8(s.data(), qsizetype(s.size()));
-}
-
 } // namespace
 
-MainWindow::MainWindow(AppEnvironment env, QWidget* parent)
-    : QMainWindow(parent), env_(std::move(env)), devices_(env_.devices, env_.pump, env_.clock),
-      link_(devices_, env_.pump, env_.clock, env_.dialogs),
-      tools_(ToolSettings::defaults(env_.workDir)), measure_(link_, image_),
-      archive_(link_, image_, env_.workDir) {
-    link_.settings.workDir = env_.workDir;
-
+MainWindow::MainWindow(AppCore& core, QWidget* parent) : QMainWindow(parent), core_(core) {
     auto* central = new QWidget(this);
     tree_ = std::make_unique<ScreenTree>(central);
     auto* layout = new QVBoxLayout(central);
@@ -41,16 +31,13 @@ MainWindow::MainWindow(AppEnvironment env, QWidget* parent)
     buildMenu();
     tree_->applyStartVisibility(false);
 
-    measurePage_ = new MeasurePage(tree_->page(pages::measurement), measure_);
-    programPage_ = new ProgramSettingsPage(tree_->page(pages::program), link_,
-                                           [this] { measure_.stopPolling(); });
-
-    QWidget* archiveContainer = tree_->page(pages::archive);
-    auto* archiveLayout = new QVBoxLayout(archiveContainer);
-    archiveLayout->setContentsMargins(0, 0, 0, 0);
-    archivePage_ = new ArchivePage(archive_, archiveContainer);
-    archiveLayout->addWidget(archivePage_);
-    configViews_ = installConfigPages(*this);
+    measurePage_ = new MeasurePage(core_.measure());
+    tree_->mount(pages::measurement, measurePage_);
+    programPage_ = new ProgramSettingsPage(core_.link(), [this] { core_.measure().stopPolling(); });
+    tree_->mount(pages::program, programPage_);
+    archivePage_ = new ArchivePage(core_.archive());
+    tree_->mount(pages::archive, archivePage_);
+    configViews_ = new ConfigPageViews(core_.config(), *tree_, this);
 
     connect(tree_->mainTabs(), &QTabWidget::currentChanged, this,
             [this](int index) { onMainPageChanged(index); });
@@ -61,15 +48,10 @@ MainWindow::MainWindow(AppEnvironment env, QWidget* parent)
     pollTimer_.setInterval(kPollIntervalMs);
     connect(&pollTimer_, &QTimer::timeout, this, [this] { pollTick(); });
 
-    resize(1100, 760);
+    resize(kWindowWidth, kWindowHeight);
 }
 
-MainWindow::~MainWindow() {
-    pollTimer_.stop();
-    // The pages refer to the panels and controllers held as members: they go first.
-    delete configViews_;
-    delete takeCentralWidget();
-}
+MainWindow::~MainWindow() = default;
 
 void MainWindow::buildMenu() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("Файл"));
@@ -80,40 +62,42 @@ void MainWindow::buildMenu() {
 }
 
 void MainWindow::startUp() {
-    env_.pump.processEvents();
-    const std::filesystem::path recent = env_.workDir / kRecentProfile;
+    AppEnvironment& env = core_.env();
+    LinkContext& link = core_.link();
+    ToolSettings& tools = core_.tools();
+    env.pump.processEvents();
+    const std::filesystem::path recent = env.workDir / kRecentProfile;
 
-    link_.settings = readLinkSettings(env_.workDir);
-    link_.timeouts = readTimeoutTable(env_.workDir);
+    link.settings = readLinkSettings(env.workDir);
+    link.timeouts = readTimeoutTable(env.workDir);
 
-    tools_ = ToolSettings::defaults(env_.workDir);
-    loadProfile(recent, image_, tools_, env_.workDir);
-    measure_.setLogSettings({tools_.IZM.write_file == 1, tools_.IZM.izm_file_name});
+    tools = ToolSettings::defaults(env.workDir);
+    loadProfile(recent, core_.image(), tools, env.workDir);
+    core_.measure().setLogSettings({tools.IZM.write_file == 1, tools.IZM.izm_file_name});
 
     programPage_->fillLists();
-    for (const PageHooks& h : hooks_)
-        if (h.fillLists)
-            h.fillLists();
     programPage_->showLinkStatus();
 
-    enumeratePorts(link_);
+    enumeratePorts(link);
     programPage_->fillPortLists();
-    openPortAtStartUp(link_);
+    openPortAtStartUp(link);
 
-    measure_.stopPolling();
-    env_.pump.processEvents();
+    core_.measure().stopPolling();
+    env.pump.processEvents();
+    showImage();
 
-    measure_.refreshOutputsLamp();
-    measurePage_->render();
-    for (const PageHooks& h : hooks_)
-        if (h.showImage)
-            h.showImage();
-
-    tree_->applyStartVisibility(tools_.TAB.ElClearTabEn == 1);
+    tree_->applyStartVisibility(tools.TAB.ElClearTabEn == 1);
     selectProfilePages();
     applyTitle();
 
     pollTimer_.start();
+}
+
+// Every page from the image and the program settings (start-up, a loaded profile).
+void MainWindow::showImage() {
+    core_.measure().refreshOutputsLamp();
+    measurePage_->render();
+    configViews_->showImage();
 }
 
 bool MainWindow::shutDown() {
@@ -122,18 +106,20 @@ bool MainWindow::shutDown() {
     shutDownDone_ = true;
     pollTimer_.stop();
 
+    const AppEnvironment& env = core_.env();
     std::string problems;
-    tools_.TAB.ActivePageIndex4 = tree_->mainTabs()->currentIndex();
-    tools_.TAB.ActivePageIndex5 = tree_->workTabs()->currentIndex();
-    if (const ProfileResult r = saveProfile(env_.workDir / kRecentProfile, image_, tools_); !r.ok)
+    keepPageSelection();
+    if (const ProfileResult r =
+            saveProfile(env.workDir / kRecentProfile, core_.image(), core_.tools());
+        !r.ok)
         problems += "recent.prf: " + r.message + "\n";
     std::string error;
-    if (!writeLinkSettings(link_.settings, &error))
+    if (!writeLinkSettings(core_.link().settings, &error))
         problems += "dev.dat: " + error + "\n";
     if (problems.empty())
         return true;
-    env_.dialogs.message("Предупреждение", "Не удалось сохранить настройки программы.\n" + problems,
-                         DialogIcon::Warning);
+    env.dialogs.message("Предупреждение", "Не удалось сохранить настройки программы.\n" + problems,
+                        DialogIcon::Warning);
     return false;
 }
 
@@ -148,64 +134,57 @@ bool MainWindow::measurementPageShown() const {
 
 void MainWindow::pollTick() {
     pollTimer_.stop();
-    measure_.tick(measurementPageShown());
+    core_.measure().tick(measurementPageShown());
     measurePage_->render();
     pollTimer_.start(kPollIntervalMs);
 }
 
 void MainWindow::onMainPageChanged(int index) {
-    measure_.pageChanged(index == 0);
+    core_.measure().pageChanged(index == 0);
     measurePage_->render();
 }
 
 void MainWindow::selectProfilePages() {
-    const int main = tools_.TAB.ActivePageIndex4;
-    if (main >= 0 && main < tree_->mainTabs()->count())
-        tree_->mainTabs()->setCurrentIndex(main);
-    const int work = tools_.TAB.ActivePageIndex5;
-    if (work >= 0 && work < tree_->workTabs()->count()) {
-        QTabWidget* tabs = tree_->workTabs();
-        if (!tabs->isTabVisible(work))
-            tabs->setTabVisible(work, true);
-        tabs->setCurrentIndex(work);
-    }
-    tools_.TAB.ActivePageIndex4 = tree_->mainTabs()->currentIndex();
-    tools_.TAB.ActivePageIndex5 = tree_->workTabs()->currentIndex();
+    const ToolSettings& tools = core_.tools();
+    tree_->select("", tools.TAB.ActivePageIndex4);
+    tree_->select(pages::work, tools.TAB.ActivePageIndex5);
+    keepPageSelection();
+}
+
+// The selected pages as the profile keeps them.
+void MainWindow::keepPageSelection() {
+    core_.tools().TAB.ActivePageIndex4 = tree_->currentIndex("");
+    core_.tools().TAB.ActivePageIndex5 = tree_->currentIndex(pages::work);
 }
 
 void MainWindow::applyTitle() {
-    setWindowTitle(qs(tools_.form_title));
+    setWindowTitle(qs(core_.tools().form_title));
 }
 
 void MainWindow::loadProfileFromFile() {
-    const auto file = env_.dialogs.chooseOpenFile();
+    AppEnvironment& env = core_.env();
+    const auto file = env.dialogs.chooseOpenFile();
     if (!file)
         return;
-    loadProfile(*file, image_, tools_, env_.workDir);
-    measure_.setLogSettings({tools_.IZM.write_file == 1, tools_.IZM.izm_file_name});
-    measure_.refreshOutputsLamp();
-    measurePage_->render();
+    ToolSettings& tools = core_.tools();
+    loadProfile(*file, core_.image(), tools, env.workDir);
+    core_.measure().setLogSettings({tools.IZM.write_file == 1, tools.IZM.izm_file_name});
     // The pages show what the image now holds, so a later write of a page cannot put the
     // old screen values back over the loaded ones.
-    for (const PageHooks& h : hooks_)
-        if (h.showImage)
-            h.showImage();
+    showImage();
     selectProfilePages();
     applyTitle();
     programPage_->showLinkStatus();
 }
 
 void MainWindow::saveProfileToFile() {
-    for (const PageHooks& h : hooks_)
-        if (h.beforeSave && !h.beforeSave())
-            return;
-    const auto file = env_.dialogs.chooseSaveFile();
+    AppEnvironment& env = core_.env();
+    const auto file = env.dialogs.chooseSaveFile();
     if (!file)
         return;
-    tools_.TAB.ActivePageIndex4 = tree_->mainTabs()->currentIndex();
-    tools_.TAB.ActivePageIndex5 = tree_->workTabs()->currentIndex();
-    if (const ProfileResult r = saveProfile(*file, image_, tools_); !r.ok)
-        env_.dialogs.message("Ошибка", r.message, DialogIcon::Error);
+    keepPageSelection();
+    if (const ProfileResult r = saveProfile(*file, core_.image(), core_.tools()); !r.ok)
+        env.dialogs.message("Ошибка", r.message, DialogIcon::Error);
 }
 
 } // namespace flowcfg

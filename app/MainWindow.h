@@ -1,26 +1,20 @@
 #pragma once
-// The main window: the screen tree, the "Файл" menu, the timers that do work, start-up and
-// exit. It owns the link context, the device image and the program's own settings, and hands
-// them to the pages.
+// The main window: the screen tree with every page mounted in it, the "Файл" menu, the poll
+// timer, start-up and exit. The core objects it shows (link, image, settings, panels,
+// configuration pages) belong to an AppCore that outlives it.
 //
-// Construct, let the page views plug into pageContainer(), then startUp(). Closing the
-// window runs shutDown() once.
+//   AppCore core(env);
+//   MainWindow window(core);
+//   window.startUp();
+// Closing the window runs shutDown() once.
 
-#include "app/AppEnvironment.h"
-#include "app/ResponsiveSerialDevices.h"
+#include "app/AppCore.h"
 #include "app/ScreenTree.h"
-#include "archive/ArchiveController.h"
-#include "link/LinkContext.h"
-#include "measure/MeasurePanel.h"
-#include "model/DeviceImage.h"
-#include "profiles/ToolSettings.h"
 
 #include <QMainWindow>
 #include <QTimer>
-#include <functional>
 #include <memory>
 #include <string_view>
-#include <vector>
 
 class QAction;
 
@@ -34,7 +28,7 @@ class ProgramSettingsPage;
 class MainWindow final : public QMainWindow {
     Q_OBJECT
 public:
-    explicit MainWindow(AppEnvironment env, QWidget* parent = nullptr);
+    explicit MainWindow(AppCore& core, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // Reads the settings files and the recent profile, fills and shows every screen, opens
@@ -45,30 +39,18 @@ public:
     bool shutDown();
 
     ScreenTree& tree() { return *tree_; }
-    // The container of the page at path ("НАСТРОЙКИ РАБОТЫ/ВЫХОД 1"): an empty QWidget that
-    // the page's own view fills with a layout. nullptr for an unknown path.
+    // The container of the page at path ("НАСТРОЙКИ РАБОТЫ/ВЫХОД 1"); nullptr for an unknown
+    // path.
     QWidget* pageContainer(std::string_view path) const { return tree_->page(path); }
 
-    // Hooks of the pages plugged in from outside, run at start-up: fill their lists
-    // (before the link settings are shown) and show the device image (after the port is
-    // open). showImage also runs after a profile was loaded from the menu. beforeSave runs
-    // before "Записать профиль настроек в файл" asks for a file: it takes the page's
-    // entries that the profile keeps and returns false (after its own messages) to abandon
-    // the save.
-    struct PageHooks {
-        std::function<void()> fillLists;
-        std::function<void()> showImage;
-        std::function<bool()> beforeSave;
-    };
-    void addPageHooks(PageHooks hooks) { hooks_.push_back(std::move(hooks)); }
-
-    LinkContext& link() { return link_; }
-    DeviceImage& image() { return image_; }
-    ToolSettings& toolSettings() { return tools_; }
-    MeasurePanel& measurePanel() { return measure_; }
+    AppCore& core() { return core_; }
+    LinkContext& link() { return core_.link(); }
+    DeviceImage& image() { return core_.image(); }
+    ToolSettings& toolSettings() { return core_.tools(); }
+    MeasurePanel& measurePanel() { return core_.measure(); }
+    ArchiveController& archiveController() { return core_.archive(); }
     MeasurePage& measurePage() { return *measurePage_; }
     ProgramSettingsPage& programPage() { return *programPage_; }
-    ArchiveController& archiveController() { return archive_; }
     ArchivePage& archivePage() { return *archivePage_; }
     ConfigPageViews& configViews() { return *configViews_; }
     QTimer& pollTimer() { return pollTimer_; }
@@ -88,23 +70,19 @@ protected:
 private:
     void buildMenu();
     void onMainPageChanged(int index);
+    void showImage();
     void selectProfilePages();
+    void keepPageSelection();
     void applyTitle();
     bool measurementPageShown() const;
 
-    AppEnvironment env_;
-    ResponsiveSerialDevices devices_; // the environment's devices, events run while reading
-    LinkContext link_;
-    DeviceImage image_;
-    ToolSettings tools_;
-    MeasurePanel measure_;
-    ArchiveController archive_;
+    AppCore& core_;
     std::unique_ptr<ScreenTree> tree_;
-    MeasurePage* measurePage_ = nullptr; // owned by its page
+    // The pages, owned by their containers in the tree.
+    MeasurePage* measurePage_ = nullptr;
     ProgramSettingsPage* programPage_ = nullptr;
     ArchivePage* archivePage_ = nullptr;
     ConfigPageViews* configViews_ = nullptr;
-    std::vector<PageHooks> hooks_;
     QTimer pollTimer_;
     QAction* loadProfile_ = nullptr;
     QAction* saveProfile_ = nullptr;
@@ -113,5 +91,8 @@ private:
 
 // The measurement poll's period.
 inline constexpr int kPollIntervalMs = 1000;
+// The size the window opens with.
+inline constexpr int kWindowWidth = 1100;
+inline constexpr int kWindowHeight = 760;
 
 } // namespace flowcfg

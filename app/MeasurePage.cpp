@@ -1,6 +1,7 @@
 #include "app/MeasurePage.h"
 
 #include "app/Fonts.h"
+#include "app/QtText.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -14,10 +15,6 @@
 namespace flowcfg {
 
 namespace {
-
-QString qs(std::string_view s) {
-    return QString::fromUtf8(s.data(), qsizetype(s.size()));
-}
 
 // The background of a colour; ButtonFace is the palette's own button colour.
 QColor background(ScreenColour colour, const QPalette& palette) {
@@ -41,12 +38,11 @@ void paint(QWidget* widget, ScreenColour colour) {
 
 } // namespace
 
-MeasurePage::MeasurePage(QWidget* container, MeasurePanel& panel)
-    : QObject(container), panel_(panel) {
+MeasurePage::MeasurePage(MeasurePanel& panel, QWidget* parent) : QWidget(parent), panel_(panel) {
     namespace c = measure_caption;
 
     // Flow and state.
-    auto* flowBox = new QGroupBox(qs(c::flow), container);
+    auto* flowBox = new QGroupBox(qs(c::flow), this);
     auto* flowGrid = new QGridLayout(flowBox);
     flowGrid->addWidget(addField(&MeasureScreen::flow, flowBox, 14), 0, 0);
     flowGrid->addWidget(addLabel(&MeasureScreen::flowUnit, flowBox), 0, 1);
@@ -55,7 +51,7 @@ MeasurePage::MeasurePage(QWidget* container, MeasurePanel& panel)
     flowGrid->setColumnStretch(2, 1);
 
     // Totals and times.
-    auto* volumeBox = new QGroupBox(QStringLiteral("Накопленный объем"), flowBox->parentWidget());
+    auto* volumeBox = new QGroupBox(QStringLiteral("Накопленный объем"), this);
     auto* volumeGrid = new QGridLayout(volumeBox);
     int row = 0;
     for (const auto& [caption, field] :
@@ -75,7 +71,7 @@ MeasurePage::MeasurePage(QWidget* container, MeasurePanel& panel)
     volumeGrid->addWidget(addField(&MeasureScreen::volumeState, volumeBox, 40), row++, 0, 1, 3);
 
     // Flow from the primary converter.
-    auto* primaryBox = new QGroupBox(qs(c::primaryFlow), container);
+    auto* primaryBox = new QGroupBox(qs(c::primaryFlow), this);
     auto* primaryGrid = new QGridLayout(primaryBox);
     primaryGrid->addWidget(addField(&MeasureScreen::primaryFlow, primaryBox, 14), 0, 0);
     primaryGrid->addWidget(new QLabel(qs(c::primaryFlowUnit), primaryBox), 0, 1);
@@ -83,7 +79,7 @@ MeasurePage::MeasurePage(QWidget* container, MeasurePanel& panel)
     primaryGrid->addWidget(addField(&MeasureScreen::primaryLo, primaryBox, 10), 2, 0);
 
     // Outputs.
-    auto* outputsBox = new QGroupBox(QStringLiteral("Выходы"), container);
+    auto* outputsBox = new QGroupBox(QStringLiteral("Выходы"), this);
     auto* outGrid = new QGridLayout(outputsBox);
     outGrid->addWidget(new QLabel(qs(c::current), outputsBox), 0, 0);
     outGrid->addWidget(addField(&MeasureScreen::current, outputsBox, 8), 0, 1);
@@ -109,7 +105,7 @@ MeasurePage::MeasurePage(QWidget* container, MeasurePanel& panel)
     });
 
     // Counters.
-    auto* countersBox = new QGroupBox(QStringLiteral("Обмен"), container);
+    auto* countersBox = new QGroupBox(QStringLiteral("Обмен"), this);
     auto* countersGrid = new QGridLayout(countersBox);
     countersGrid->addWidget(new QLabel(qs(c::cycles), countersBox), 0, 0);
     countersGrid->addWidget(addField(&MeasureScreen::cycles, countersBox, 7), 0, 1);
@@ -118,13 +114,12 @@ MeasurePage::MeasurePage(QWidget* container, MeasurePanel& panel)
 
     // Buttons.
     auto* buttons = new QVBoxLayout;
-    read_ = addButton(c::readButton, container, [](MeasurePanel& p) { p.readOnce(); });
-    cyclic_ = addButton(c::cyclicButton, container, [](MeasurePanel& p) { p.startCyclic(); });
-    stop_ = addButton(c::stopButton, container, [](MeasurePanel& p) { p.stopCyclic(); });
+    read_ = addButton(c::readButton, this, [](MeasurePanel& p) { p.readOnce(); });
+    cyclic_ = addButton(c::cyclicButton, this, [](MeasurePanel& p) { p.startCyclic(); });
+    stop_ = addButton(c::stopButton, this, [](MeasurePanel& p) { p.stopCyclic(); });
     resetErrors_ =
-        addButton(c::resetErrorsButton, container, [](MeasurePanel& p) { p.resetErrorCount(); });
-    resetVolume_ =
-        addButton(c::resetVolumeButton, container, [](MeasurePanel& p) { p.resetVolume(); });
+        addButton(c::resetErrorsButton, this, [](MeasurePanel& p) { p.resetErrorCount(); });
+    resetVolume_ = addButton(c::resetVolumeButton, this, [](MeasurePanel& p) { p.resetVolume(); });
     for (QPushButton* b : {read_, cyclic_, stop_, resetErrors_, resetVolume_})
         buttons->addWidget(b);
     buttons->addSpacing(12);
@@ -140,11 +135,16 @@ MeasurePage::MeasurePage(QWidget* container, MeasurePanel& panel)
     left->addLayout(lower);
     left->addStretch(1);
 
-    auto* page = new QHBoxLayout(container);
+    auto* page = new QHBoxLayout(this);
     page->addLayout(left, 1);
     page->addLayout(buttons);
 
+    panel_.changed = [this] { render(); };
     render();
+}
+
+MeasurePage::~MeasurePage() {
+    panel_.changed = nullptr;
 }
 
 QLineEdit* MeasurePage::addField(ScreenField MeasureScreen::*field, QWidget* parent, int minChars) {
@@ -188,7 +188,7 @@ void MeasurePage::render() {
     MeasureScreen& screen = panel_.screen();
     for (const Binding& b : bindings_) {
         const ScreenField& f = screen.*(b.field);
-        const QString text = QString::fromStdString(f.text);
+        const QString text = qs(f.text);
         if (auto* edit = qobject_cast<QLineEdit*>(b.widget)) {
             if (edit->text() != text)
                 edit->setText(text);

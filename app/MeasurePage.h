@@ -1,24 +1,25 @@
 #pragma once
 // The "ИЗМЕРЕНИЕ" page: renders the measurement screen model field by field with its
-// colours and forwards the clicks of its buttons and of the "ЧИТАТЬ" lamp to the panel.
+// colours and forwards the clicks of its buttons and of the "ЧИТАТЬ" lamp to the panel. It
+// renders whenever the panel says its screen changed.
 
 #include "measure/MeasurePanel.h"
 
-#include <QObject>
+#include <QWidget>
 #include <functional>
 #include <vector>
 
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QWidget;
 
 namespace flowcfg {
 
-class MeasurePage final : public QObject {
+class MeasurePage final : public QWidget {
     Q_OBJECT
 public:
-    MeasurePage(QWidget* container, MeasurePanel& panel);
+    explicit MeasurePage(MeasurePanel& panel, QWidget* parent = nullptr);
+    ~MeasurePage() override;
 
     // Copies the model into the widgets and moves the focus the model asks for.
     void render();

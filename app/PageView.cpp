@@ -1,6 +1,7 @@
 #include "app/PageView.h"
 
 #include "app/Fonts.h"
+#include "app/QtText.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -17,14 +18,6 @@
 namespace flowcfg {
 
 namespace {
-
-QString qs(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string str(const QString& text) {
-    return text.toUtf8().toStdString();
-}
 
 bool isNumberField(ControlKind kind) {
     return kind == ControlKind::Float || kind == ControlKind::Integer || kind == ControlKind::Hex16;
@@ -59,8 +52,8 @@ void installHexInputFilter(QLineEdit* edit) {
     edit->installEventFilter(new HexInputFilter(edit));
 }
 
-PageView::PageView(PageId page, PageModel& model, Actions actions, QWidget* parent)
-    : QWidget(parent), page_(page), model_(model), actions_(std::move(actions)) {
+PageView::PageView(PageModel& model, Actions actions, QWidget* parent)
+    : QWidget(parent), model_(model), actions_(std::move(actions)) {
     build();
     render();
 }
@@ -97,7 +90,7 @@ PageView::Row PageView::makeRow(std::size_t index) {
         const std::string id(ctl.id);
         connect(panel, &QPushButton::clicked, this, [this, id] {
             if (actions_.click)
-                actions_.click(page_, id);
+                actions_.click(id);
         });
         row.widget = panel;
         row.twin = new QLabel(this);
@@ -128,15 +121,13 @@ PageView::Row PageView::makeRow(std::size_t index) {
 void PageView::build() {
     auto* outer = new QVBoxLayout(this);
     const auto sections = model_.definition().sections;
-    const std::size_t sectionCount = std::max<std::size_t>(sections.size(), 1);
     rows_.resize(model_.controls().size());
-    readButtons_.assign(sectionCount, nullptr);
-    writeButtons_.assign(sectionCount, nullptr);
+    readButtons_.assign(sections.size(), nullptr);
+    writeButtons_.assign(sections.size(), nullptr);
 
-    for (std::size_t s = 0; s < sectionCount; ++s) {
-        auto* frame =
-            new QGroupBox(s < sections.size() ? qs(sections[s].caption) : QString(), this);
-        frame->setVisible(s >= sections.size() || !sections[s].hidden);
+    for (std::size_t s = 0; s < sections.size(); ++s) {
+        auto* frame = new QGroupBox(qs(sections[s].caption), this);
+        frame->setVisible(!sections[s].hidden);
         sectionFrames_.push_back(frame);
         auto* frameLayout = new QVBoxLayout(frame);
         auto* grid = new QGridLayout;
@@ -171,29 +162,32 @@ void PageView::build() {
                 gridRow = r + 1;
             rows_[i] = row;
         }
-        if (findPageButtons(page_, static_cast<std::uint8_t>(s)) != nullptr) {
-            auto* buttons = new QHBoxLayout;
-            auto* read = new QPushButton(QStringLiteral("ПРОЧИТАТЬ"), frame);
-            auto* write = new QPushButton(QStringLiteral("ЗАПИСАТЬ"), frame);
-            const auto section = static_cast<std::uint8_t>(s);
-            connect(read, &QPushButton::clicked, this, [this, section] {
-                if (actions_.read)
-                    actions_.read(page_, section);
-            });
-            connect(write, &QPushButton::clicked, this, [this, section] {
-                if (actions_.write)
-                    actions_.write(page_, section);
-            });
-            buttons->addWidget(read);
-            buttons->addWidget(write);
-            buttons->addStretch();
-            frameLayout->addLayout(buttons);
-            readButtons_[s] = read;
-            writeButtons_[s] = write;
-        }
+        addButtons(frame, frameLayout, static_cast<std::uint8_t>(s));
         outer->addWidget(frame);
     }
     outer->addStretch();
+}
+
+void PageView::addButtons(QWidget* frame, QBoxLayout* layout, std::uint8_t section) {
+    const SectionButtons& b = model_.definition().sections[section].buttons;
+    if (!b.any())
+        return;
+    auto* row = new QHBoxLayout;
+    const auto button = [&](const char* caption, const std::function<void(std::uint8_t)>& op) {
+        auto* pb = new QPushButton(QString::fromUtf8(caption), frame);
+        connect(pb, &QPushButton::clicked, this, [op, section] {
+            if (op)
+                op(section);
+        });
+        row->addWidget(pb);
+        return pb;
+    };
+    if (!b.reads.empty())
+        readButtons_[section] = button("ПРОЧИТАТЬ", actions_.read);
+    if (!b.writes.empty())
+        writeButtons_[section] = button("ЗАПИСАТЬ", actions_.write);
+    row->addStretch();
+    layout->addLayout(row);
 }
 
 void PageView::collect() {

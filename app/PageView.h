@@ -5,14 +5,13 @@
 // collect() copies what the user typed and chose into the page model, render() paints the
 // model (texts, selections, indicator colours, twins, visibility).
 
-#include "config/PageButtons.h"
 #include "config/PageModel.h"
-#include "config/PageTables.h"
 
 #include <QWidget>
 #include <functional>
 #include <vector>
 
+class QBoxLayout;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -25,21 +24,22 @@ class PageView final : public QWidget {
 public:
     // What the view's buttons and indicators ask for; the owner runs the operations.
     struct Actions {
-        std::function<void(PageId, std::uint8_t section)> read;
-        std::function<void(PageId, std::uint8_t section)> write;
-        std::function<void(PageId, std::string_view id)> click;
+        std::function<void(std::uint8_t section)> read;
+        std::function<void(std::uint8_t section)> write;
+        std::function<void(std::string_view id)> click;
     };
 
-    PageView(PageId page, PageModel& model, Actions actions, QWidget* parent = nullptr);
+    PageView(PageModel& model, Actions actions, QWidget* parent = nullptr);
 
     void collect();
     void render();
 
-    PageId page() const { return page_; }
+    std::string_view path() const { return model_.definition().path; }
     // The widget of a control: QLineEdit, QComboBox, QPushButton (indicator) or QLabel.
     QWidget* control(std::string_view id) const;
     // The read-only twin beside a control (the indicator's "вкл" / "выкл"), or nullptr.
     QLabel* twin(std::string_view id) const;
+    // nullptr where the section has no such button.
     QPushButton* readButton(std::uint8_t section) const;
     QPushButton* writeButton(std::uint8_t section) const;
 
@@ -52,8 +52,8 @@ private:
     };
     void build();
     Row makeRow(std::size_t index);
+    void addButtons(QWidget* frame, QBoxLayout* layout, std::uint8_t section);
 
-    PageId page_;
     PageModel& model_;
     Actions actions_;
     std::vector<Row> rows_;

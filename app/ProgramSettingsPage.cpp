@@ -1,10 +1,10 @@
 #include "app/ProgramSettingsPage.h"
 
 #include "app/Fonts.h"
-#include "link/CheckConnection.h"
-#include "link/LinkSettings.h"
+#include "app/QtText.h"
+#include "link/LinkSettingsScreen.h"
 #include "link/Ports.h"
-#include "platform/CFormat.h"
+#include "model/CheckConnection.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -20,34 +21,28 @@ namespace flowcfg {
 
 namespace {
 
-// Sets a flag for the lifetime of the object.
-class FlagScope {
-public:
-    explicit FlagScope(bool& flag) : flag_(flag), old_(flag) { flag_ = true; }
-    ~FlagScope() { flag_ = old_; }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
+// Fills a list, signals blocked: the program's own filling is not a choice.
+void fill(QComboBox* list, const QStringList& items) {
+    const QSignalBlocker quiet(list);
+    list->clear();
+    list->addItems(items);
+}
 
-private:
-    bool& flag_;
-    bool old_;
-};
-
-// "%3u": right-aligned in three characters.
-QString addressItem(unsigned value) {
-    std::string text;
-    appendUnsigned(text, value);
-    return QString::fromStdString(text).rightJustified(3, QLatin1Char(' '));
+template <class Texts> QStringList listOf(const Texts& texts) {
+    QStringList out;
+    for (const auto& t : texts)
+        out << qs(t);
+    return out;
 }
 
 } // namespace
 
-ProgramSettingsPage::ProgramSettingsPage(QWidget* container, LinkContext& ctx,
-                                         std::function<void()> stopPolling)
-    : QObject(container), ctx_(ctx), stopPolling_(std::move(stopPolling)) {
+ProgramSettingsPage::ProgramSettingsPage(LinkContext& ctx, std::function<void()> stopPolling,
+                                         QWidget* parent)
+    : QWidget(parent), ctx_(ctx), stopPolling_(std::move(stopPolling)) {
     const QFont fixed = fixedFont();
 
-    auto* linkBox = new QGroupBox(QStringLiteral("Связь с прибором"), container);
+    auto* linkBox = new QGroupBox(QStringLiteral("Связь с прибором"), this);
     auto* form = new QFormLayout(linkBox);
     port_ = new QComboBox(linkBox);
     port_->setObjectName(QStringLiteral("port"));
@@ -77,7 +72,7 @@ ProgramSettingsPage::ProgramSettingsPage(QWidget* container, LinkContext& ctx,
     check_->setObjectName(QStringLiteral("checkLink"));
     form->addRow(check_);
 
-    auto* portsBox = new QGroupBox(QStringLiteral("ДОСТУПНЫЕ ПОРТЫ"), container);
+    auto* portsBox = new QGroupBox(QStringLiteral("ДОСТУПНЫЕ ПОРТЫ"), this);
     auto* portsLayout = new QVBoxLayout(portsBox);
     available_ = new QPlainTextEdit(portsBox);
     available_->setObjectName(QStringLiteral("availablePorts"));
@@ -93,7 +88,7 @@ ProgramSettingsPage::ProgramSettingsPage(QWidget* container, LinkContext& ctx,
     row->addWidget(linkBox, 0, Qt::AlignTop);
     row->addWidget(portsBox, 0, Qt::AlignTop);
     row->addStretch(1);
-    auto* page = new QVBoxLayout(container);
+    auto* page = new QVBoxLayout(this);
     page->addLayout(row);
     page->addStretch(1);
 
@@ -103,54 +98,45 @@ ProgramSettingsPage::ProgramSettingsPage(QWidget* container, LinkContext& ctx,
     connect(reopenRetry_, &QTimer::timeout, this, [this] { reopen(); });
 
     connect(port_, &QComboBox::currentIndexChanged, this, [this](int i) { onPortChosen(i); });
-    connect(speed_, &QComboBox::currentIndexChanged, this, [this](int i) { onSpeedChosen(i); });
-    connect(parity_, &QComboBox::currentIndexChanged, this, [this](int i) { onParityChosen(i); });
-    connect(address_, &QComboBox::currentIndexChanged, this, [this](int i) { onAddressChosen(i); });
+    connect(speed_, &QComboBox::currentIndexChanged, this,
+            [this](int i) { chosen(chooseSpeed(ctx_.settings, i)); });
+    connect(parity_, &QComboBox::currentIndexChanged, this,
+            [this](int i) { chosen(chooseParity(ctx_.settings, i)); });
+    connect(address_, &QComboBox::currentIndexChanged, this,
+            [this](int i) { chosen(chooseAddress(ctx_.settings, i)); });
     connect(refresh_, &QPushButton::clicked, this, [this] { refreshPorts(); });
     connect(check_, &QPushButton::clicked, this, [this] { checkLink(); });
 }
 
 void ProgramSettingsPage::fillLists() {
-    FlagScope filling(filling_);
-    speed_->clear();
-    for (const char* s : {"1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200"})
-        speed_->addItem(QString::fromLatin1(s));
-    parity_->clear();
-    for (const char* s : {"Без паритета", "Нечетный", "Четный"})
-        parity_->addItem(QString::fromUtf8(s));
-    address_->clear();
-    for (unsigned a = 0; a <= 247; ++a)
-        address_->addItem(addressItem(a));
+    fill(speed_, listOf(speedItems()));
+    fill(parity_, listOf(parityItems()));
+    fill(address_, listOf(addressItems()));
 }
 
 void ProgramSettingsPage::showLinkStatus() {
-    FlagScope filling(filling_);
-    const LinkSettings& s = ctx_.settings;
-    const bool known = s.speedIndex >= 3 && s.speedIndex <= 10 && s.speedIndex != 6;
-    speed_->setCurrentIndex(known ? s.speedIndex - 3 : 3);
-    parity_->setCurrentIndex(s.parity <= 2 ? s.parity : 0);
-    address_->setCurrentIndex(s.NetAdrr < address_->count() ? s.NetAdrr : -1);
-    status_->setText(QString::fromStdString(linkStatusText(s)));
+    const LinkSelection shown = linkSelection(ctx_.settings);
+    const QSignalBlocker quietSpeed(speed_), quietParity(parity_), quietAddress(address_);
+    speed_->setCurrentIndex(shown.speed);
+    parity_->setCurrentIndex(shown.parity);
+    address_->setCurrentIndex(shown.address);
+    status_->setText(qs(shown.status));
 }
 
 void ProgramSettingsPage::fillPortLists() {
-    FlagScope filling(filling_);
+    const QSignalBlocker quiet(port_);
     const PortLists lists = portLists(ctx_.foundPorts, ctx_.settings.Number);
     port_->clear();
     for (std::size_t i = 0; i < lists.items.size(); ++i) {
-        port_->addItem(QString::fromStdString(lists.items[i]));
+        port_->addItem(qs(lists.items[i]));
         const std::uint16_t number = ctx_.foundPorts[i];
-        port_->setItemData(static_cast<int>(i),
-                           QString::fromStdString(devicePathForPort(ctx_.settings, number)),
+        port_->setItemData(static_cast<int>(i), qs(devicePathForPort(ctx_.settings, number)),
                            Qt::ToolTipRole);
     }
     port_->setCurrentIndex(lists.selected);
-    port_->setPlaceholderText(QString::fromStdString(lists.selectorText));
+    port_->setPlaceholderText(qs(lists.selectorText));
     port_->setToolTip(port_->currentData(Qt::ToolTipRole).toString());
-    QStringList lines;
-    for (const std::string& line : lists.available)
-        lines << QString::fromStdString(line);
-    available_->setPlainText(lines.join(QLatin1Char('\n')));
+    available_->setPlainText(listOf(lists.available).join(QLatin1Char('\n')));
 }
 
 void ProgramSettingsPage::refreshPorts() {
@@ -171,37 +157,16 @@ void ProgramSettingsPage::checkLink() {
 }
 
 void ProgramSettingsPage::onPortChosen(int index) {
-    if (filling_)
+    if (!choosePort(ctx_.settings, ctx_.foundPorts, index))
         return;
-    if (index < 0 || static_cast<std::size_t>(index) >= ctx_.foundPorts.size())
-        return;
-    ctx_.settings.Number = ctx_.foundPorts[static_cast<std::size_t>(index)];
     port_->setToolTip(port_->itemData(index, Qt::ToolTipRole).toString());
-    settingsChanged();
+    chosen(true);
 }
 
-void ProgramSettingsPage::onSpeedChosen(int index) {
-    if (filling_)
+void ProgramSettingsPage::chosen(bool reopenNeeded) {
+    if (!reopenNeeded)
         return;
-    ctx_.settings.speedIndex = index < 0 ? 7 : static_cast<std::uint16_t>(index + 3);
-    settingsChanged();
-}
-
-void ProgramSettingsPage::onParityChosen(int index) {
-    if (filling_)
-        return;
-    ctx_.settings.parity = index < 0 ? 0 : static_cast<std::uint16_t>(index);
-    settingsChanged();
-}
-
-void ProgramSettingsPage::onAddressChosen(int index) {
-    if (filling_ || index < 0)
-        return;
-    ctx_.settings.NetAdrr = static_cast<std::uint16_t>(index);
-}
-
-void ProgramSettingsPage::settingsChanged() {
-    status_->setText(QString::fromStdString(linkStatusText(ctx_.settings)));
+    status_->setText(qs(linkStatusText(ctx_.settings)));
     reopen();
 }
 
@@ -209,11 +174,9 @@ void ProgramSettingsPage::reopen() {
     OperationGuard guard(ctx_);
     if (!guard) {
         // A transaction is waiting on the port: reopen once it has finished.
-        reopenPending_ = true;
         reopenRetry_->start();
         return;
     }
-    reopenPending_ = false;
     openPort(ctx_, true);
 }
 

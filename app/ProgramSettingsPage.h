@@ -3,15 +3,15 @@
 // the "ДОСТУПНЫЕ ПОРТЫ" box, "Обновить список портов", the link status line and
 // "Проверить связь".
 //
-// The port, speed and parity selectors store into the link settings, refresh the status
-// line and reopen the port; the address selector only stores. While the program fills the
-// selectors itself the filling flag makes their handlers return at once. A reopen asked for
-// while another operation exchanges is made as soon as that operation ends: closing the
-// port under a waiting transaction is never allowed.
+// The rules of the selectors are in link/LinkSettingsScreen.h: the port, speed and parity
+// selectors store into the link settings, refresh the status line and reopen the port; the
+// address selector only stores. While the program fills the selectors itself their signals
+// are blocked. A reopen asked for while another operation exchanges is made as soon as that
+// operation ends: closing the port under a waiting transaction is never allowed.
 
 #include "link/LinkContext.h"
 
-#include <QObject>
+#include <QWidget>
 #include <functional>
 
 class QComboBox;
@@ -23,12 +23,12 @@ class QWidget;
 
 namespace flowcfg {
 
-class ProgramSettingsPage final : public QObject {
+class ProgramSettingsPage final : public QWidget {
     Q_OBJECT
 public:
-    // Builds the page's controls inside container. stopPolling is called by
-    // "Проверить связь" before it exchanges.
-    ProgramSettingsPage(QWidget* container, LinkContext& ctx, std::function<void()> stopPolling);
+    // stopPolling is called by "Проверить связь" before it exchanges.
+    ProgramSettingsPage(LinkContext& ctx, std::function<void()> stopPolling,
+                        QWidget* parent = nullptr);
 
     // Fills the fixed lists (speeds, parities, addresses 0..247).
     void fillLists();
@@ -41,8 +41,6 @@ public:
     // "Проверить связь": reopens the port, stops the poll, sends the blink command.
     void checkLink();
 
-    bool filling() const { return filling_; }
-
     QComboBox* portSelector() const { return port_; }
     QComboBox* speedSelector() const { return speed_; }
     QComboBox* paritySelector() const { return parity_; }
@@ -54,16 +52,11 @@ public:
 
 private:
     void onPortChosen(int index);
-    void onSpeedChosen(int index);
-    void onParityChosen(int index);
-    void onAddressChosen(int index);
-    void settingsChanged();
+    void chosen(bool reopenNeeded);
     void reopen();
 
     LinkContext& ctx_;
     std::function<void()> stopPolling_;
-    bool filling_ = false;
-    bool reopenPending_ = false;
 
     QComboBox* port_ = nullptr;
     QComboBox* speed_ = nullptr;

@@ -1,5 +1,6 @@
 #include "app/QtDialogs.h"
 
+#include "app/QtText.h"
 #include "profiles/ProfileFile.h"
 
 #include <QFileDialog>
@@ -22,10 +23,6 @@ QMessageBox::Icon qtIcon(DialogIcon icon) {
     return QMessageBox::NoIcon;
 }
 
-QString qs(const std::string& s) {
-    return QString::fromUtf8(s.data(), qsizetype(s.size()));
-}
-
 } // namespace
 
 void QtDialogs::message(const std::string& caption, const std::string& text, DialogIcon icon) {
@@ -33,10 +30,11 @@ void QtDialogs::message(const std::string& caption, const std::string& text, Dia
     box.exec();
 }
 
-bool QtDialogs::askYesNo(const std::string& caption, const std::string& text, DialogIcon icon) {
+bool QtDialogs::askYesNo(const std::string& caption, const std::string& text, DialogIcon icon,
+                         DefaultAnswer byDefault) {
     QMessageBox box(qtIcon(icon), qs(caption), qs(text), QMessageBox::Yes | QMessageBox::No,
                     parent_);
-    box.setDefaultButton(QMessageBox::Yes);
+    box.setDefaultButton(byDefault == DefaultAnswer::No ? QMessageBox::No : QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }

@@ -14,7 +14,8 @@ public:
     void setParent(QWidget* parent) { parent_ = parent; }
 
     void message(const std::string& caption, const std::string& text, DialogIcon icon) override;
-    bool askYesNo(const std::string& caption, const std::string& text, DialogIcon icon) override;
+    bool askYesNo(const std::string& caption, const std::string& text, DialogIcon icon,
+                  DefaultAnswer byDefault) override;
     std::optional<std::string> chooseOpenFile() override;
     std::optional<std::string> chooseSaveFile() override;
 

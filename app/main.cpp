@@ -7,11 +7,12 @@
 //           [--page N]              show main page N (0 ИЗМЕРЕНИЕ, 1 НАСТРОЙКИ РАБОТЫ,
 //                                   2 НАСТРОЙКИ ПРОГРАММЫ)
 
-#include "app/ConfigPageViews.h"
+#include "app/AppCore.h"
 #include "app/MainWindow.h"
 #include "app/MeasurePage.h"
 #include "app/QtDialogs.h"
 #include "app/QtEventPump.h"
+#include "app/Translations.h"
 #include "platform/PosixSerialPort.h"
 
 #include <QApplication>
@@ -25,6 +26,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("flowcfg"));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    flowcfg::installQtTranslations(app);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Flowmeter service and configuration tool"));
@@ -47,9 +49,10 @@ int main(int argc, char* argv[]) {
     flowcfg::SystemClock clock;
     flowcfg::QtDialogs dialogs;
     flowcfg::QtEventPump pump;
-    flowcfg::MainWindow window({devices, clock, dialogs, pump, std::filesystem::current_path()});
+    // The core outlives the window: the pages refer to it until they are gone.
+    flowcfg::AppCore core({devices, clock, dialogs, pump, std::filesystem::current_path()});
+    flowcfg::MainWindow window(core);
     dialogs.setParent(&window);
-    flowcfg::installConfigPages(window);
     window.show();
     window.startUp();
 

@@ -2,7 +2,7 @@
 
 #include "archive/ArchiveRegisters.h"
 #include "link/Outcome.h"
-#include "link/WriteGuard.h"
+#include "model/WriteGuard.h"
 
 #include <algorithm>
 #include <charconv>

@@ -8,8 +8,8 @@
 #include "archive/ArchiveScreen.h"
 #include "archive/ArchiveTransfer.h"
 #include "link/LinkContext.h"
-#include "link/WriteGuard.h"
 #include "model/DeviceImage.h"
+#include "model/WriteGuard.h"
 
 #include <cstdint>
 #include <filesystem>

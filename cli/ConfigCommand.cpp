@@ -27,16 +27,9 @@ struct Field {
     ControlState* state;
 };
 
-// The page parts a group shows and takes: its own section first.
-std::vector<PagePart> partsOf(const PageButtons& b) {
-    std::vector<PagePart> parts{{b.page, b.section}};
-    parts.insert(parts.end(), b.alsoParts.begin(), b.alsoParts.end());
-    return parts;
-}
-
-std::vector<Field> fieldsOf(ConfigPages& pages, const PageButtons& b) {
+std::vector<Field> fieldsOf(ConfigPages& pages, PagePart group) {
     std::vector<Field> fields;
-    for (const PagePart& part : partsOf(b)) {
+    for (const PagePart& part : partsOf(group)) {
         PageModel& page = pages.page(part.page);
         for (std::size_t i = 0; i < page.controls().size(); ++i)
             if (page.controls()[i].section == part.section)
@@ -86,27 +79,25 @@ std::string kindText(const ControlSpec& def) {
     return text;
 }
 
-const PageButtons& buttonsNamed(const std::string& name) {
-    const PageButtons* b = findPageButtons(name);
-    if (b == nullptr)
-        throw UsageError("no group \"" + name + "\" (flowcfg-cli groups lists them)");
-    return *b;
+PagePart groupNamed(const std::string& name) {
+    if (const auto part = findButtons(name))
+        return *part;
+    throw UsageError("no group \"" + name + "\" (flowcfg-cli groups lists them)");
 }
 
 void listGroups(Session& session) {
-    for (const PageButtons& b : pageButtons()) {
-        const PageDefinition& page = pageDefinition(b.page);
-        session.out << b.name << "\t" << pagePath(b.page) << ": "
-                    << page.sections[b.section].caption << '\n';
-        for (const PagePart& part : partsOf(b))
-            for (const ControlSpec& def : pageDefinition(part.page).controls)
+    for (const PagePart& group : allButtons()) {
+        session.out << buttonsOf(group).name << "\t" << group.page << ": "
+                    << sectionOf(group).caption << '\n';
+        for (const PagePart& part : partsOf(group))
+            for (const ControlSpec& def : findPage(part.page)->controls)
                 if (def.section == part.section)
                     session.out << "  " << def.id << "\t" << kindText(def) << '\n';
     }
 }
 
-void printFields(Session& session, ConfigPages& pages, const PageButtons& b) {
-    for (const Field& f : fieldsOf(pages, b)) {
+void printFields(Session& session, ConfigPages& pages, PagePart group) {
+    for (const Field& f : fieldsOf(pages, group)) {
         session.out << f.def->id << " = ";
         switch (f.def->kind) {
         case ControlKind::List: {
@@ -150,11 +141,11 @@ bool finished(Session& session, const OperationOutcome& outcome) {
 }
 
 void getGroup(Session& session, const std::string& name) {
-    const PageButtons& b = buttonsNamed(name);
+    const PagePart group = groupNamed(name);
     DeviceImage image;
     ConfigPages pages(session.link(), image);
-    if (finished(session, pages.read(b)))
-        printFields(session, pages, b);
+    if (finished(session, pages.read(group)))
+        printFields(session, pages, group);
 }
 
 // The item of a list named by its register code or its text.
@@ -184,10 +175,10 @@ struct Assignment {
 
 // FIELD=VALUE, checked against the group before anything is sent. Texts of number fields
 // are checked by the take, like typed ones.
-std::vector<Assignment> assignments(ConfigPages& pages, const PageButtons& b,
+std::vector<Assignment> assignments(ConfigPages& pages, PagePart group,
                                     const std::vector<std::string>& texts) {
     std::vector<Assignment> out;
-    const std::vector<Field> fields = fieldsOf(pages, b);
+    const std::vector<Field> fields = fieldsOf(pages, group);
     for (const std::string& text : texts) {
         const auto eq = text.find('=');
         if (eq == std::string::npos || eq == 0)
@@ -196,7 +187,8 @@ std::vector<Assignment> assignments(ConfigPages& pages, const PageButtons& b,
         const auto f = std::find_if(fields.begin(), fields.end(),
                                     [&](const Field& x) { return x.def->id == name; });
         if (f == fields.end())
-            throw UsageError("group " + std::string(b.name) + " has no field \"" + name + "\"");
+            throw UsageError("group " + std::string(buttonsOf(group).name) + " has no field \"" +
+                             name + "\"");
         if (!settable(*f->def))
             throw UsageError(name + " is read only");
         if (f->def->kind == ControlKind::List)
@@ -228,22 +220,22 @@ void apply(DeviceImage& image, const Assignment& a) {
 }
 
 void setGroup(Session& session, const std::string& name, const std::vector<std::string>& texts) {
-    const PageButtons& b = buttonsNamed(name);
+    const PagePart group = groupNamed(name);
     DeviceImage image;
     ConfigPages pages(session.link(), image);
-    const std::vector<Assignment> changes = assignments(pages, b, texts);
+    const std::vector<Assignment> changes = assignments(pages, group, texts);
 
     // Read the group first, so that the fields not named go back as the meter holds them.
-    ReadOperation read = pages.readOperation(b);
+    ReadOperation read = pages.readOperation(group);
     read.success.clear();
     if (!finished(session, runReadOperation(session.link(), read)))
         return;
     for (const Assignment& a : changes)
         apply(image, a);
-    if (!finished(session, pages.write(b)))
+    if (!finished(session, pages.write(group)))
         return;
-    pages.show(b);
-    printFields(session, pages, b);
+    pages.show(group);
+    printFields(session, pages, group);
 }
 
 } // namespace

@@ -10,7 +10,8 @@ void ConsoleDialogs::message(const std::string& caption, const std::string& text
     err_ << caption << ": " << text << '\n';
 }
 
-bool ConsoleDialogs::askYesNo(const std::string& caption, const std::string& text, DialogIcon) {
+bool ConsoleDialogs::askYesNo(const std::string& caption, const std::string& text, DialogIcon,
+                              DefaultAnswer) {
     err_ << caption << ": " << text;
     if (assumeYes_) {
         err_ << " [да: --yes]\n";

@@ -16,7 +16,9 @@ public:
         : err_(err), in_(in), assumeYes_(assumeYes), interactive_(interactive) {}
 
     void message(const std::string& caption, const std::string& text, DialogIcon icon) override;
-    bool askYesNo(const std::string& caption, const std::string& text, DialogIcon icon) override;
+    // A terminal answer other than yes is No, whatever the box's default.
+    bool askYesNo(const std::string& caption, const std::string& text, DialogIcon icon,
+                  DefaultAnswer byDefault) override;
     std::optional<std::string> chooseOpenFile() override { return std::nullopt; }
     std::optional<std::string> chooseSaveFile() override { return std::nullopt; }
 

@@ -2,30 +2,29 @@
 
 #include "model/GroupIo.h"
 
+#include <stdexcept>
+#include <string>
+
 namespace flowcfg {
 
-std::vector<OperationStep> readSteps(DeviceImage& image, std::span<const GroupTransfer> groups) {
-    std::vector<OperationStep> steps;
-    for (const GroupTransfer& g : groups) {
-        steps.push_back(readStep(image, g.group, 0, g.pauseAfterMs));
-        steps.back().onFailure = g.onFailure;
-    }
-    return steps;
-}
-
-std::vector<OperationStep> writeSteps(DeviceImage& image, std::span<const GroupTransfer> groups) {
-    std::vector<OperationStep> steps;
-    for (const GroupTransfer& g : groups) {
-        steps.push_back(writeStep(image, g.group, g.pauseAfterMs));
-        steps.back().onFailure = g.onFailure;
-    }
-    return steps;
+std::vector<PagePart> partsOf(PagePart part) {
+    std::vector<PagePart> parts{part};
+    const SectionButtons& b = buttonsOf(part);
+    parts.insert(parts.end(), b.alsoParts.begin(), b.alsoParts.end());
+    return parts;
 }
 
 ConfigPages::ConfigPages(LinkContext& ctx, DeviceImage& image) : ctx_(ctx), image_(image) {
-    pages_.reserve(kPageCount);
-    for (std::size_t i = 0; i < kPageCount; ++i)
-        pages_.emplace_back(pageDefinition(static_cast<PageId>(i)));
+    pages_.reserve(configPages().size());
+    for (const PageDefinition* def : configPages())
+        pages_.emplace_back(*def);
+}
+
+PageModel& ConfigPages::page(std::string_view path) {
+    for (PageModel& p : pages_)
+        if (p.definition().path == path)
+            return p;
+    throw std::out_of_range("no configuration page " + std::string(path));
 }
 
 void ConfigPages::showAll() {
@@ -33,56 +32,60 @@ void ConfigPages::showAll() {
         p.showAll(image_);
 }
 
-void ConfigPages::show(const PageButtons& buttons) {
-    page(buttons.page).show(image_, buttons.section);
-    for (const PagePart& part : buttons.alsoParts)
-        page(part.page).show(image_, part.section);
+void ConfigPages::show(PagePart part) {
+    for (const PagePart& p : partsOf(part))
+        page(p.page).show(image_, p.section);
 }
 
-TakeResult ConfigPages::take(const PageButtons& buttons) {
-    if (page(buttons.page).take(image_, ctx_.dialogs, buttons.section) == TakeResult::ParseFailed)
-        return TakeResult::ParseFailed;
-    for (const PagePart& part : buttons.alsoParts)
-        if (page(part.page).take(image_, ctx_.dialogs, part.section) == TakeResult::ParseFailed)
+TakeResult ConfigPages::take(PagePart part) {
+    for (const PagePart& p : partsOf(part))
+        if (page(p.page).take(image_, ctx_.dialogs, p.section) == TakeResult::ParseFailed)
             return TakeResult::ParseFailed;
     return TakeResult::Taken;
 }
 
-ReadOperation ConfigPages::readOperation(const PageButtons& buttons) {
+ReadOperation ConfigPages::readOperation(PagePart part) {
+    const SectionButtons& b = buttonsOf(part);
     ReadOperation op;
-    op.steps = readSteps(image_, buttons.reads);
-    op.success = buttons.readSuccess;
-    op.show = [this, &buttons] { show(buttons); };
+    op.steps = readSteps(image_, b.reads);
+    op.success = b.readSuccess;
+    op.show = [this, part] {
+        show(part);
+        if (changed)
+            changed();
+    };
     return op;
 }
 
-WriteOperation ConfigPages::writeOperation(const PageButtons& buttons) {
+WriteOperation ConfigPages::writeOperation(PagePart part) {
+    const SectionButtons& b = buttonsOf(part);
     WriteOperation op;
-    op.checksProtection = buttons.checksProtection;
-    op.confirmation = buttons.confirmation;
-    op.success = buttons.writeSuccess;
-    op.take = [this, &buttons] { return take(buttons) == TakeResult::Taken; };
-    if (!buttons.leadingWrites.empty()) {
+    op.checksProtection = b.checksProtection;
+    op.order = b.order;
+    op.confirmation = b.confirmation;
+    op.success = b.writeSuccess;
+    op.take = [this, part] { return take(part) == TakeResult::Taken; };
+    if (!b.leadingWrites.empty()) {
         // One step: its groups stop at their first failure, whose box is shown before the
-        // button's own groups are written all the same.
+        // section's own groups are written all the same.
         OperationStep leading;
-        leading.exchange = [steps = writeSteps(image_, buttons.leadingWrites)](LinkContext& c) {
+        leading.exchange = [steps = writeSteps(image_, b.leadingWrites)](LinkContext& c) {
             return runSteps(c, steps);
         };
         leading.onFailure = OnFailure::ReportAndContinue;
         op.steps.push_back(std::move(leading));
     }
-    for (OperationStep& s : writeSteps(image_, buttons.writes))
+    for (OperationStep& s : writeSteps(image_, b.writes))
         op.steps.push_back(std::move(s));
     return op;
 }
 
-OperationOutcome ConfigPages::read(const PageButtons& buttons) {
-    return runReadOperation(ctx_, readOperation(buttons));
+OperationOutcome ConfigPages::read(PagePart part) {
+    return runReadOperation(ctx_, readOperation(part));
 }
 
-OperationOutcome ConfigPages::write(const PageButtons& buttons) {
-    return runWriteOperation(ctx_, writeOperation(buttons));
+OperationOutcome ConfigPages::write(PagePart part) {
+    return runWriteOperation(ctx_, writeOperation(part));
 }
 
 } // namespace flowcfg

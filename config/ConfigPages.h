@@ -1,27 +1,25 @@
 #pragma once
-// The measurement and output pages at work: one PageModel per page over the shared device
-// image, and the operations of their buttons built from the PageButtons table on the write
-// guard (link/WriteGuard.h). The Qt view and the command line both press the buttons here.
+// The configuration pages at work: one PageModel per page row over the shared device image,
+// and the operations of their buttons built from the rows on the write guard
+// (model/WriteGuard.h). The Qt view and the command line both press the buttons here.
 //
 //   ConfigPages pages(ctx, image);
-//   pages.read(*findPageButtons("output1-mode"));   // reopen, read, show, success box
-//   pages.write(*findPageButtons("output1-mode"));  // take, protection, confirm, write
+//   const PagePart mode = *findButtons("output1-mode");
+//   pages.read(mode);    // reopen, read, show, success box
+//   pages.write(mode);   // take, protection, confirm, write
 
-#include "config/PageButtons.h"
 #include "config/PageModel.h"
-#include "config/PageTables.h"
+#include "config/PageRegistry.h"
 #include "link/LinkContext.h"
-#include "link/WriteGuard.h"
 #include "model/DeviceImage.h"
+#include "model/WriteGuard.h"
 
-#include <array>
+#include <functional>
+#include <span>
+#include <string_view>
 #include <vector>
 
 namespace flowcfg {
-
-// The transactions of a list of groups, each with its pause after success.
-std::vector<OperationStep> readSteps(DeviceImage& image, std::span<const GroupTransfer> groups);
-std::vector<OperationStep> writeSteps(DeviceImage& image, std::span<const GroupTransfer> groups);
 
 class ConfigPages {
 public:
@@ -29,29 +27,39 @@ public:
     ConfigPages(const ConfigPages&) = delete;
     ConfigPages& operator=(const ConfigPages&) = delete;
 
-    PageModel& page(PageId id) { return pages_[static_cast<std::size_t>(id)]; }
+    // Every page, in the order of configPages().
+    std::span<PageModel> pages() { return pages_; }
+    // The page at path; std::out_of_range when there is none.
+    PageModel& page(std::string_view path);
     DeviceImage& image() { return image_; }
     LinkContext& link() { return ctx_; }
 
+    // Runs after a read has shown the image in the models and before its success box: the
+    // window renders its views here, so the box stands over the new values.
+    std::function<void()> changed;
+
     // Shows every section of every page (start-up, a loaded profile).
     void showAll();
-    // Shows / takes the button's own section and its other parts.
-    void show(const PageButtons& buttons);
-    TakeResult take(const PageButtons& buttons);
+    // Shows / takes the buttons' own section and their other parts.
+    void show(PagePart part);
+    TakeResult take(PagePart part);
 
     // The operations as the write guard runs them; the command line adjusts them (a quiet
     // read before a change).
-    ReadOperation readOperation(const PageButtons& buttons);
-    WriteOperation writeOperation(const PageButtons& buttons);
+    ReadOperation readOperation(PagePart part);
+    WriteOperation writeOperation(PagePart part);
 
     // "ПРОЧИТАТЬ" and "ЗАПИСАТЬ". Busy when another operation holds the link.
-    OperationOutcome read(const PageButtons& buttons);
-    OperationOutcome write(const PageButtons& buttons);
+    OperationOutcome read(PagePart part);
+    OperationOutcome write(PagePart part);
 
 private:
     LinkContext& ctx_;
     DeviceImage& image_;
     std::vector<PageModel> pages_;
 };
+
+// The parts a section's buttons show and take: the section itself first, then its alsoParts.
+std::vector<PagePart> partsOf(PagePart part);
 
 } // namespace flowcfg

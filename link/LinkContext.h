@@ -40,14 +40,12 @@ struct LinkContext {
     // Found-port table of the last enumeration, ascending port numbers.
     std::vector<std::uint16_t> foundPorts;
 
-    // Set at the start of every transaction (kept for compatibility; nothing tests it).
-    bool busy = false;
     // Description of the last FC16 write: the restart command logs with it.
     std::string lastWriteDescription;
     // Depth of the operations that exchange with the meter now (see OperationGuard).
     int exchanging = 0;
 
-    // The device status word (0x012C) as last read successfully: bit 15 set means the
+    // The device status word (the DeviceStatus row) as last read successfully: bit 15 set means the
     // meter's write protection is on. And the result of the last read of it, success or not.
     std::uint16_t writeProtectionWord = 0;
     ExchangeResult lastStatusRead;

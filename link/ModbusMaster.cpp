@@ -140,7 +140,6 @@ Outcome run(LinkContext& ctx, const Plan& plan) {
 
     for (;;) {
         std::fill(plan.answer.begin(), plan.answer.end(), std::uint8_t{0});
-        ctx.busy = true;
         const LinkSettings& s = ctx.settings;
         const ExchangeLog log(s, ctx.clock);
         const std::uint16_t address = plan.request[0];

@@ -60,8 +60,9 @@ void showSuccess(Dialogs& dialogs, std::string_view text) {
     dialogs.message(std::string(kResultCaption), std::string(text), DialogIcon::Information);
 }
 
-bool confirm(Dialogs& dialogs, std::string_view text) {
-    return dialogs.askYesNo(std::string(kConfirmCaption), std::string(text), DialogIcon::Warning);
+bool confirm(Dialogs& dialogs, std::string_view text, DefaultAnswer byDefault) {
+    return dialogs.askYesNo(std::string(kConfirmCaption), std::string(text), DialogIcon::Warning,
+                            byDefault);
 }
 
 } // namespace flowcfg

@@ -36,7 +36,7 @@ bool showOutcome(Dialogs& dialogs, ExchangeResult result);
 void showSuccess(Dialogs& dialogs, std::string_view text);
 
 // Yes/No question with a warning icon, captioned "Подтвердите действие"; true for Yes.
-bool confirm(Dialogs& dialogs, std::string_view text);
+bool confirm(Dialogs& dialogs, std::string_view text, DefaultAnswer byDefault = DefaultAnswer::Yes);
 
 // The test every step of a screen operation applies: no exception and no error bit. A status
 // of exactly 0x8000 means the answer arrived intact after a repeat, so it counts as success.

@@ -1,11 +1,8 @@
 #include "measure/MeasurePanel.h"
 
-#include "link/ModbusMaster.h"
 #include "link/Outcome.h"
 #include "link/Ports.h"
-#include "link/WriteGuard.h"
-
-#include <array>
+#include "model/GroupIo.h"
 
 namespace flowcfg {
 
@@ -17,6 +14,11 @@ MeasurePanel::MeasurePanel(LinkContext& ctx, DeviceImage& image, MeasureLogSetti
 void MeasurePanel::setCyclic(bool on) {
     cyclicMain_ = on;
     screen_.cyclic = on;
+}
+
+void MeasurePanel::screenChanged() {
+    if (changed)
+        changed();
 }
 
 void MeasurePanel::refreshOutputsLamp() {
@@ -43,12 +45,11 @@ void MeasurePanel::countExchange(ExchangeResult measured) {
 }
 
 void MeasurePanel::readSecondaryGroups(bool showPrimary) {
-    ModbusMaster master(ctx_);
-    const ExchangeResult primary = readPrimaryFlow(master, values_);
+    const ExchangeResult primary = readPrimaryFlow(ctx_, image_, values_);
     if (showPrimary)
         showPrimaryFlow(screen_, values_.primary, primary.clean());
     if (outputsReadEnabled()) {
-        if (readOutputs(master, values_).clean())
+        if (readOutputs(ctx_, image_, values_).clean())
             showOutputs(screen_, values_.outputs);
     }
 }
@@ -66,8 +67,7 @@ TickResult MeasurePanel::pollOnce() {
     if (!guard)
         return TickResult::Busy;
 
-    ModbusMaster master(ctx_);
-    const ExchangeResult measured = readMeasuredBlock(master, values_);
+    const ExchangeResult measured = readMeasuredBlock(ctx_, image_, values_);
     const bool clean = measured.clean();
     if (clean) {
         // The status line keeps the state showMeasured paints (white, light green, yellow).
@@ -91,12 +91,12 @@ void MeasurePanel::readOnce() {
     setCyclic(false);
     if (!openPort(ctx_))
         return;
-    ModbusMaster master(ctx_);
-    const ExchangeResult measured = readMeasuredBlock(master, values_);
+    const ExchangeResult measured = readMeasuredBlock(ctx_, image_, values_);
     showMeasured(screen_, values_.measured);
     keepLastStatus();
     if (!measured.clean()) {
         showExchangeError(screen_);
+        screenChanged();
         showOutcome(ctx_.dialogs, measured);
         return;
     }
@@ -104,6 +104,7 @@ void MeasurePanel::readOnce() {
     appendLogLine();
     readSecondaryGroups(true);
     keepLastStatus();
+    screenChanged();
     showSuccess(ctx_.dialogs, kMeasuredReadText);
 }
 
@@ -137,15 +138,11 @@ void MeasurePanel::resetVolume() {
         return;
     if (!openPort(ctx_))
         return;
-    if (!confirm(ctx_.dialogs, kResetVolumeQuestion))
+    if (!confirm(ctx_.dialogs, kResetVolumeQuestion, DefaultAnswer::No))
         return;
-    ModbusMaster master(ctx_);
-    constexpr std::array<std::uint16_t, 2> ones{1, 1};
-    ExchangeResult result =
-        master.writeMultipleRegisters(reg::ParameterLocks, ones, " разблокируем запись ");
+    ExchangeResult result = sendCommand(ctx_, GroupId::UnlockForCommand);
     if (result.transportOk())
-        result = master.writeMultipleRegisters(reg::VolumeReset, ones,
-                                               "IZM_FLOW_V_SUM_CLR = 1  сбросим накопленный объем");
+        result = sendCommand(ctx_, GroupId::VolumeReset);
     if (!result.transportOk())
         showOutcome(ctx_.dialogs, result);
 }

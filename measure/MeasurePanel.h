@@ -15,6 +15,7 @@
 #include "model/DeviceImage.h"
 
 #include <cstdint>
+#include <functional>
 #include <string_view>
 
 namespace flowcfg {
@@ -22,10 +23,6 @@ namespace flowcfg {
 inline constexpr std::string_view kMeasuredReadText = "Прочитано измеренное значение.";
 inline constexpr std::string_view kResetErrorsQuestion = "Сбросить число ошибок?";
 inline constexpr std::string_view kResetVolumeQuestion = "Накопленный объем будет сброшен.";
-
-namespace reg {
-inline constexpr std::uint16_t VolumeReset = 0x1102; // IZM_FLOW_V_SUM_CLR
-} // namespace reg
 
 // What a tick did.
 enum class TickResult : std::uint8_t {
@@ -70,7 +67,8 @@ public:
     void stopCyclic();
     // "Сброс числа ошибок": after the question, zeroes cycles, errors and retries.
     void resetErrorCount();
-    // "Сброс накопленного объема": unlock, then 1, 1 to the volume reset register.
+    // "Сброс накопленного объема": after the question (No by default: it cannot be undone),
+    // the UnlockForCommand row, then the VolumeReset row.
     void resetVolume();
     // The "ЧИТАТЬ" lamp: switches the outputs read with every measurement.
     void toggleOutputsRead();
@@ -83,8 +81,13 @@ public:
     // Repaints the lamp from the image (after a profile was loaded).
     void refreshOutputsLamp();
 
+    // Runs when an operation has changed screen() and is about to show its box: the window
+    // renders here, so the box stands over the new values.
+    std::function<void()> changed;
+
 private:
     void setCyclic(bool on);
+    void screenChanged();
     void keepLastStatus();
     void countExchange(ExchangeResult measured);
     void readSecondaryGroups(bool showPrimary);

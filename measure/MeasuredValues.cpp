@@ -1,9 +1,7 @@
 #include "measure/MeasuredValues.h"
 
-#include "link/ModbusMaster.h"
 #include "model/Encodings.h"
-
-#include <array>
+#include "model/GroupIo.h"
 
 namespace flowcfg {
 
@@ -17,12 +15,13 @@ double total(std::span<const std::uint16_t> w, std::size_t at) {
     return decodeDouble(w[at], w[at + 1], w[at + 2], w[at + 3]);
 }
 
-// One FC3 read into a scratch buffer; the group is decoded only from an answer that arrived.
-template <typename Group>
-ExchangeResult readGroup(ModbusMaster& master, Group& group, ExchangeResult& groupResult,
-                         ExchangeResult& lastExchange) {
-    std::array<std::uint16_t, Group::count> words{};
-    const ExchangeResult result = master.readHoldingRegisters(Group::start, Group::count, words);
+// One FC3 read of the map row into the image; the group is decoded only from an answer that
+// arrived (the image's words change only then too).
+template <typename Group, typename Words>
+ExchangeResult readDecoded(LinkContext& ctx, DeviceImage& image, GroupId id, const Words& words,
+                           Group& group, ExchangeResult& groupResult,
+                           ExchangeResult& lastExchange) {
+    const ExchangeResult result = readGroup(ctx, image, id, Acceptance::AfterRepeats);
     if (result.transportOk())
         group = Group::decode(words);
     groupResult = result;
@@ -32,7 +31,7 @@ ExchangeResult readGroup(ModbusMaster& master, Group& group, ExchangeResult& gro
 
 } // namespace
 
-MeasuredBlock MeasuredBlock::decode(std::span<const std::uint16_t, count> w) {
+MeasuredBlock MeasuredBlock::decode(const MeasuredWords& w) {
     MeasuredBlock b;
     const auto block = floatByteOrderFromCode((w[5] >> 8) & 0x3u);
     b.IZM_FLOW_V = single(w, 0x00, FloatByteOrder::Abcd);
@@ -66,7 +65,7 @@ MeasuredBlock MeasuredBlock::decode(std::span<const std::uint16_t, count> w) {
     return b;
 }
 
-OutputsBlock OutputsBlock::decode(std::span<const std::uint16_t, count> w) {
+OutputsBlock OutputsBlock::decode(const OutputsWords& w) {
     OutputsBlock b;
     b.I_OUT = single(w, 0, FloatByteOrder::Abcd);
     b.F_OUT1 = single(w, 2, FloatByteOrder::Abcd);
@@ -79,7 +78,7 @@ OutputsBlock OutputsBlock::decode(std::span<const std::uint16_t, count> w) {
     return b;
 }
 
-PrimaryFlow PrimaryFlow::decode(std::span<const std::uint16_t, count> w) {
+PrimaryFlow PrimaryFlow::decode(std::span<const std::uint16_t> w) {
     PrimaryFlow p;
     p.IZM_FLOW_V = single(w, 0, FloatByteOrder::Abcd);
     p.IZM_FLOW_V_ERR_HI = w[2];
@@ -87,16 +86,20 @@ PrimaryFlow PrimaryFlow::decode(std::span<const std::uint16_t, count> w) {
     return p;
 }
 
-ExchangeResult readMeasuredBlock(ModbusMaster& master, MeasuredValues& values) {
-    return readGroup(master, values.measured, values.measuredResult, values.lastExchange);
+ExchangeResult readMeasuredBlock(LinkContext& ctx, DeviceImage& image, MeasuredValues& values) {
+    return readDecoded(ctx, image, GroupId::MeasuredValues, image.readings.measuredValues,
+                       values.measured, values.measuredResult, values.lastExchange);
 }
 
-ExchangeResult readOutputs(ModbusMaster& master, MeasuredValues& values) {
-    return readGroup(master, values.outputs, values.outputsResult, values.lastExchange);
+ExchangeResult readOutputs(LinkContext& ctx, DeviceImage& image, MeasuredValues& values) {
+    return readDecoded(ctx, image, GroupId::OutputsBlock, image.readings.outputsBlock,
+                       values.outputs, values.outputsResult, values.lastExchange);
 }
 
-ExchangeResult readPrimaryFlow(ModbusMaster& master, MeasuredValues& values) {
-    return readGroup(master, values.primary, values.primaryResult, values.lastExchange);
+ExchangeResult readPrimaryFlow(LinkContext& ctx, DeviceImage& image, MeasuredValues& values) {
+    return readDecoded(ctx, image, GroupId::PrimaryFlow,
+                       std::span<const std::uint16_t>(image.readings.primaryBlock0), values.primary,
+                       values.primaryResult, values.lastExchange);
 }
 
 } // namespace flowcfg

@@ -1,23 +1,25 @@
 #pragma once
-// The three groups the measurement page reads: the main measured-value block (49 registers
-// at 0x0100), the outputs block (11 at 0x0131) and the primary converter's flow (4 at
-// 0x0000). Field names are the meter's. A group's fields change only when its read
-// succeeded at the transport level (a success after repeats included); every read stores
-// its result as the last exchange status.
+// The three groups the measurement page reads, decoded: the main measured-value block (the
+// MeasuredValues row of the register map), the outputs block (OutputsBlock) and the primary
+// converter's flow (PrimaryFlow). Field names are the meter's. The reads go through the map
+// into the image's raw words; a group's fields change only when its read succeeded at the
+// transport level (a success after repeats included); every read stores its result as the
+// last exchange status.
 
 #include "link/ExchangeStatus.h"
+#include "link/LinkContext.h"
+#include "model/DeviceImage.h"
 
 #include <cstdint>
 #include <span>
 
 namespace flowcfg {
 
-class ModbusMaster;
+// The raw words of the groups as the image keeps them.
+using MeasuredWords = decltype(DeviceImage::Readings::measuredValues);
+using OutputsWords = decltype(DeviceImage::Readings::outputsBlock);
 
 struct MeasuredBlock {
-    static constexpr std::uint16_t start = 0x0100;
-    static constexpr std::uint8_t count = 49;
-
     float IZM_FLOW_V = 0.0f;             // volume flow in the FLOW_UNIT unit; always code 0
     std::uint16_t IZM_FLOW_V_OTN = 0;    // relative flow, percent = value * 100 / 65535
     std::uint16_t IZM_FLOW_V_ERR_HI = 0; // flow status flags
@@ -46,14 +48,11 @@ struct MeasuredBlock {
 
     // Decodes the 49 words of one answer. The byte order of the seven singles after the
     // flow is bits 8..9 of FLOW_UNIT in the same answer.
-    static MeasuredBlock decode(std::span<const std::uint16_t, count> words);
+    static MeasuredBlock decode(const MeasuredWords& words);
     bool operator==(const MeasuredBlock&) const = default;
 };
 
 struct OutputsBlock {
-    static constexpr std::uint16_t start = 0x0131;
-    static constexpr std::uint8_t count = 11;
-
     float I_OUT = 0.0f;  // current output, mA
     float F_OUT1 = 0.0f; // output 1 frequency, Hz
     float F_OUT2 = 0.0f;
@@ -63,19 +62,17 @@ struct OutputsBlock {
     std::uint16_t OUT2_MODE = 0;
     std::uint16_t OUT2_FREQ_MODE = 0;
 
-    static OutputsBlock decode(std::span<const std::uint16_t, count> words);
+    static OutputsBlock decode(const OutputsWords& words);
     bool operator==(const OutputsBlock&) const = default;
 };
 
 struct PrimaryFlow {
-    static constexpr std::uint16_t start = 0x0000;
-    static constexpr std::uint8_t count = 4;
-
     float IZM_FLOW_V = 0.0f; // m³/h
     std::uint16_t IZM_FLOW_V_ERR_HI = 0;
     std::uint16_t IZM_FLOW_V_ERR_LO = 0;
 
-    static PrimaryFlow decode(std::span<const std::uint16_t, count> words);
+    // The first four words of the primary-transducer block.
+    static PrimaryFlow decode(std::span<const std::uint16_t> words);
     bool operator==(const PrimaryFlow&) const = default;
 };
 
@@ -93,8 +90,8 @@ struct MeasuredValues {
 };
 
 // One FC3 request each. The group is replaced only when result.transportOk().
-ExchangeResult readMeasuredBlock(ModbusMaster& master, MeasuredValues& values);
-ExchangeResult readOutputs(ModbusMaster& master, MeasuredValues& values);
-ExchangeResult readPrimaryFlow(ModbusMaster& master, MeasuredValues& values);
+ExchangeResult readMeasuredBlock(LinkContext& ctx, DeviceImage& image, MeasuredValues& values);
+ExchangeResult readOutputs(LinkContext& ctx, DeviceImage& image, MeasuredValues& values);
+ExchangeResult readPrimaryFlow(LinkContext& ctx, DeviceImage& image, MeasuredValues& values);
 
 } // namespace flowcfg

@@ -4,6 +4,7 @@
 #include "link/Outcome.h"
 #include "model/Encodings.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <type_traits>
 
@@ -103,55 +104,82 @@ void storeWords(const GroupDescriptor& group, std::span<const std::uint16_t> wor
             storeField(field, words, image);
 }
 
-ExchangeResult readGroup(LinkContext& ctx, DeviceImage& image, GroupId id, Acceptance acceptance) {
+ExchangeResult readGroupWords(LinkContext& ctx, GroupId id, std::vector<std::uint16_t>& words) {
     const GroupDescriptor& g = group(id);
     if (!g.readable())
         throw std::logic_error("group is not read");
-    std::vector<std::uint16_t> words(g.readCount, 0);
-    const ExchangeResult result =
-        ModbusMaster(ctx).readHoldingRegisters(g.start, g.readCount, words);
+    words.assign(g.readCount, 0);
+    return ModbusMaster(ctx).readHoldingRegisters(g.start, g.readCount, words);
+}
+
+ExchangeResult readGroup(LinkContext& ctx, DeviceImage& image, GroupId id, Acceptance acceptance) {
+    std::vector<std::uint16_t> words;
+    const ExchangeResult result = readGroupWords(ctx, id, words);
     if (accepted(result, acceptance))
-        storeWords(g, words, image);
+        storeWords(group(id), words, image);
     return result;
 }
 
-ExchangeResult writeGroup(LinkContext& ctx, DeviceImage& image, GroupId id) {
-    const GroupDescriptor& g = group(id);
-    if (!g.writable())
-        throw std::logic_error("group is not written");
-    const std::vector<std::uint16_t> words = composeWords(g, image);
+namespace {
+
+ExchangeResult sendWords(LinkContext& ctx, const GroupDescriptor& g,
+                         std::span<const std::uint16_t> words) {
     // The meter restarts with whatever text the write before it used.
     const std::string description =
-        id == GroupId::Restart ? ctx.lastWriteDescription : std::string(g.description);
+        g.id == GroupId::Restart ? ctx.lastWriteDescription : std::string(g.description);
     return ModbusMaster(ctx).writeMultipleRegisters(g.start, words, description);
 }
 
-OperationStep readStep(DeviceImage& image, GroupId id, std::uint32_t pauseBeforeMs,
-                       std::uint32_t pauseAfterMs) {
-    return {[&image, id](LinkContext& ctx) { return readGroup(ctx, image, id); }, pauseBeforeMs,
-            pauseAfterMs};
+const GroupDescriptor& writable(GroupId id) {
+    const GroupDescriptor& g = group(id);
+    if (!g.writable())
+        throw std::logic_error("group is not written");
+    return g;
 }
 
-OperationStep writeStep(DeviceImage& image, GroupId id, std::uint32_t pauseAfterMs,
-                        std::uint32_t pauseBeforeMs) {
-    return {[&image, id](LinkContext& ctx) { return writeGroup(ctx, image, id); }, pauseBeforeMs,
-            pauseAfterMs};
+} // namespace
+
+ExchangeResult writeGroup(LinkContext& ctx, DeviceImage& image, GroupId id) {
+    const GroupDescriptor& g = writable(id);
+    return sendWords(ctx, g, composeWords(g, image));
 }
 
-std::vector<OperationStep> readSteps(DeviceImage& image, std::initializer_list<GroupId> ids,
-                                     std::uint32_t pauseBeforeMs, std::uint32_t pauseAfterMs) {
+ExchangeResult sendCommand(LinkContext& ctx, GroupId id) {
+    const GroupDescriptor& g = writable(id);
+    if (!std::ranges::all_of(g.fields,
+                             [](const FieldDescriptor& f) { return f.encoding == Encoding::Cmd; }))
+        throw std::logic_error("group is not a command: " + std::string(g.name));
+    std::vector<std::uint16_t> words(g.writeCount, 0);
+    for (const FieldDescriptor& f : g.fields)
+        words[f.offset] = f.extra;
+    return sendWords(ctx, g, words);
+}
+
+namespace {
+
+using GroupExchange = ExchangeResult (*)(LinkContext&, DeviceImage&, GroupId);
+
+std::vector<OperationStep> stepsOf(DeviceImage& image, std::span<const GroupTransfer> groups,
+                                   GroupExchange exchange) {
     std::vector<OperationStep> steps;
-    for (GroupId id : ids)
-        steps.push_back(readStep(image, id, pauseBeforeMs, pauseAfterMs));
+    for (const GroupTransfer& g : groups)
+        steps.push_back({[&image, id = g.group, exchange](LinkContext& ctx) {
+                             return exchange(ctx, image, id);
+                         },
+                         g.pauseBeforeMs, g.pauseAfterMs, g.onFailure});
     return steps;
 }
 
-std::vector<OperationStep> writeSteps(DeviceImage& image, std::initializer_list<GroupId> ids,
-                                      std::uint32_t pauseAfterMs, std::uint32_t pauseBeforeMs) {
-    std::vector<OperationStep> steps;
-    for (GroupId id : ids)
-        steps.push_back(writeStep(image, id, pauseAfterMs, pauseBeforeMs));
-    return steps;
+} // namespace
+
+std::vector<OperationStep> readSteps(DeviceImage& image, std::span<const GroupTransfer> groups) {
+    return stepsOf(image, groups, [](LinkContext& ctx, DeviceImage& i, GroupId id) {
+        return readGroup(ctx, i, id);
+    });
+}
+
+std::vector<OperationStep> writeSteps(DeviceImage& image, std::span<const GroupTransfer> groups) {
+    return stepsOf(image, groups, writeGroup);
 }
 
 } // namespace flowcfg

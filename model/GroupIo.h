@@ -6,12 +6,11 @@
 
 #include "link/ExchangeStatus.h"
 #include "link/LinkContext.h"
-#include "link/WriteGuard.h"
 #include "model/DeviceImage.h"
 #include "model/RegisterMap.h"
+#include "model/WriteGuard.h"
 
 #include <cstdint>
-#include <initializer_list>
 #include <span>
 #include <vector>
 
@@ -33,22 +32,28 @@ void storeWords(const GroupDescriptor& group, std::span<const std::uint16_t> wor
 // FC3 of the group; the fields change only when the result is accepted.
 ExchangeResult readGroup(LinkContext& ctx, DeviceImage& image, GroupId id,
                          Acceptance acceptance = Acceptance::AfterRepeats);
+// FC3 of the group into words (readCount of them, zero where nothing arrived), for readers
+// that keep the words themselves (the write guard's status word).
+ExchangeResult readGroupWords(LinkContext& ctx, GroupId id, std::vector<std::uint16_t>& words);
 // FC16 of the group's first writeCount words with its log description. The restart command
 // logs with the description of the previous write.
 ExchangeResult writeGroup(LinkContext& ctx, DeviceImage& image, GroupId id);
+// writeGroup for a command: a group whose fields are all constants (locks, restart, blink,
+// volume reset); std::logic_error for any other group.
+ExchangeResult sendCommand(LinkContext& ctx, GroupId id);
 
-// Steps for runSteps / ReadOperation / WriteOperation (link/WriteGuard.h). The image must
-// outlive the step.
-OperationStep readStep(DeviceImage& image, GroupId id, std::uint32_t pauseBeforeMs = 0,
-                       std::uint32_t pauseAfterMs = 100);
-OperationStep writeStep(DeviceImage& image, GroupId id, std::uint32_t pauseAfterMs = 400,
-                        std::uint32_t pauseBeforeMs = 0);
-// The same for a list of groups with the same pauses.
-std::vector<OperationStep> readSteps(DeviceImage& image, std::initializer_list<GroupId> ids,
-                                     std::uint32_t pauseBeforeMs = 0,
-                                     std::uint32_t pauseAfterMs = 100);
-std::vector<OperationStep> writeSteps(DeviceImage& image, std::initializer_list<GroupId> ids,
-                                      std::uint32_t pauseAfterMs = 400,
-                                      std::uint32_t pauseBeforeMs = 0);
+// One group of an operation with the pauses around it: pauseBeforeMs always before it,
+// pauseAfterMs only after a success.
+struct GroupTransfer {
+    GroupId group;
+    std::uint32_t pauseBeforeMs = 0;
+    std::uint32_t pauseAfterMs = 0;
+    OnFailure onFailure = OnFailure::Stop;
+};
+
+// Steps for runSteps / ReadOperation / WriteOperation (model/WriteGuard.h). The image must
+// outlive the steps.
+std::vector<OperationStep> readSteps(DeviceImage& image, std::span<const GroupTransfer> groups);
+std::vector<OperationStep> writeSteps(DeviceImage& image, std::span<const GroupTransfer> groups);
 
 } // namespace flowcfg

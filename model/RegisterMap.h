@@ -51,79 +51,79 @@ struct FieldDescriptor {
 
 // Stable names of the groups, for pages, whole-configuration operations and the command line.
 enum class GroupId : std::uint8_t {
-    PrimaryFlow,            // 0x0000 x4  R   primary-transducer flow and status words
-    PrimaryBlock0,          // 0x0000 x8  R
-    MeasuredValues,         // 0x0100 x49 R
-    DeviceStatus,           // 0x012C x1  R   write-protection word
-    OutputsBlock,           // 0x0131 x11 R
-    ExternalSensors,        // 0x0200 x14 R
-    ExternalAdcCodes,       // 0x0207 x7  R
-    Identity,               // 0x0400 x8  R
-    FactoryNumber,          // 0x0401 x2  W
-    Versions,               // 0x0403 x2  R
-    ManufactureDate,        // 0x0405 x3  W
-    Network,                // 0x0408 x3  W
-    Blink,                  // 0x0416 x1  W   cmd 1
-    Restart,                // 0x0419 x1  W   cmd 1 (logged with the previous write's text)
-    Clock,                  // 0x0420 x6  RW
-    PanelPassword,          // 0x04F0 x1  RW
-    Unlock,                 // 0x04FE x2  W   cmd 1, 1
-    Lock,                   // 0x04FE x2  W   cmd 0, 0
-    UnlockForCleaning,      // 0x04FE x2  W   cmd 1, 1 (electrode-cleaning commands)
-    UnlockForVolumeReset,   // 0x04FE x2  W   cmd 1, 1 (volume reset)
-    PrimaryBlock500,        // 0x0500 x9  R
-    PrimaryBlock510,        // 0x0510 x42 R
-    ElectrodeCleaning,      // 0x0540 x8  R
-    CleaningInterval,       // 0x0541 x1  W
-    CleaningOnTime,         // 0x0543 x1  W
-    CleaningOn,             // 0x0546 x1  W   cmd 2
-    CleaningOff,            // 0x0546 x1  W   cmd 4
-    ServiceCleaningOn,      // 0x07A3 x1  W   cmd 1
-    ServiceCleaningOff,     // 0x07A3 x1  W   cmd 0
-    MeasurementSettings,    // 0x1000 x8  R
-    Averages,               // 0x1001 x1  W
-    FlowUnit,               // 0x1007 x1  W
-    FlowRange,              // 0x1010 x5  R
-    CutoffValues,           // 0x1019 x8  R
-    Cutoff,                 // 0x101D x4  RW
-    CutoffSource,           // 0x1035 x2  R
-    CutoffFlags,            // 0x1036 x1  RW
-    DisplayedSumType,       // 0x1037 x1  RW
-    SumUnit,                // 0x1038 x1  RW
-    Emulation,              // 0x103B x12 RW
-    Output1Type,            // 0x1047 x1  RW
-    Output1DirectValue,     // 0x104A x1  RW
-    Output1Frequency,       // 0x104D x9  RW
-    Output1Pulse,           // 0x1056 x4  RW
-    Output1PulseSumType,    // 0x105D x1  RW
-    Output2Type,            // 0x105E x1  RW
-    Output2DirectValue,     // 0x1061 x1  RW
-    Output2Frequency,       // 0x1064 x9  RW
-    Output2Pulse,           // 0x106D x4  RW
-    Output2PulseSumType,    // 0x1074 x1  RW
-    CurrentMode,            // 0x1075 x1  RW
-    CurrentScale,           // 0x1079 x8  RW
-    CurrentError,           // 0x1081 x5  RW
-    CurrentDirect,          // 0x1086 x3  RW
-    CurrentCalibration,     // 0x1089 x6  RW
-    DecimalDigits,          // 0x108F x1  RW
-    SensorType,             // 0x1091 x2  R
-    NominalDiameter,        // 0x1096 x1  R
-    LinearScale,            // 0x1098 x1  RW
-    EmptyPipe,              // 0x1099 x1  RW
-    ErrorEnables,           // 0x10A0 x58 R
-    ErrEnOvld,              // 0x10AC x1  W   the eleven permission words with a grid row
-    ErrEnUdld,              // 0x10AE
-    ErrEnEmptyPipe,         // 0x10B6
-    ErrEnNotReady,          // 0x10BE
-    ErrEnService,           // 0x10C2
-    ErrEnSens2Cut,          // 0x10C6
-    ErrEnSens1Cut,          // 0x10C8
-    ErrEnSignalStrong,      // 0x10CC
-    ErrEnSignalWeak,        // 0x10CE
-    ErrEnCutoff,            // 0x10D0
-    ErrEnSensModbus,        // 0x10D6
-    TechConnector,          // 0x1100 x1  R   "Prot sel"
+    PrimaryFlow,         // 0x0000 x4  R   primary-transducer flow and status words
+    PrimaryBlock0,       // 0x0000 x8  R
+    MeasuredValues,      // 0x0100 x49 R
+    DeviceStatus,        // 0x012C x1  R   write-protection word
+    OutputsBlock,        // 0x0131 x11 R
+    ExternalSensors,     // 0x0200 x14 R
+    ExternalAdcCodes,    // 0x0207 x7  R
+    Identity,            // 0x0400 x8  R
+    FactoryNumber,       // 0x0401 x2  W
+    Versions,            // 0x0403 x2  R
+    ManufactureDate,     // 0x0405 x3  W
+    Network,             // 0x0408 x3  W
+    Blink,               // 0x0416 x1  W   cmd 1
+    Restart,             // 0x0419 x1  W   cmd 1 (logged with the previous write's text)
+    Clock,               // 0x0420 x6  RW
+    PanelPassword,       // 0x04F0 x1  RW
+    Unlock,              // 0x04FE x2  W   cmd 1, 1: the write guard lifts the locks
+    Lock,                // 0x04FE x2  W   cmd 0, 0: the write guard sets them again
+    UnlockForCommand,    // 0x04FE x2  W   cmd 1, 1 before a command: cleaning on/off, volume reset
+    UnlockSpare,         // 0x04FE x2  W   cmd 1, 1 with the index's fourth text; nothing sends it
+    PrimaryBlock500,     // 0x0500 x9  R
+    PrimaryBlock510,     // 0x0510 x42 R
+    ElectrodeCleaning,   // 0x0540 x8  R
+    CleaningInterval,    // 0x0541 x1  W
+    CleaningOnTime,      // 0x0543 x1  W
+    CleaningOn,          // 0x0546 x1  W   cmd 2
+    CleaningOff,         // 0x0546 x1  W   cmd 4
+    ServiceCleaningOn,   // 0x07A3 x1  W   cmd 1
+    ServiceCleaningOff,  // 0x07A3 x1  W   cmd 0
+    MeasurementSettings, // 0x1000 x8  R
+    Averages,            // 0x1001 x1  W
+    FlowUnit,            // 0x1007 x1  W
+    FlowRange,           // 0x1010 x5  R
+    CutoffValues,        // 0x1019 x8  R
+    Cutoff,              // 0x101D x4  RW
+    CutoffSource,        // 0x1035 x2  R
+    CutoffFlags,         // 0x1036 x1  RW
+    DisplayedSumType,    // 0x1037 x1  RW
+    SumUnit,             // 0x1038 x1  RW
+    Emulation,           // 0x103B x12 RW
+    Output1Type,         // 0x1047 x1  RW
+    Output1DirectValue,  // 0x104A x1  RW
+    Output1Frequency,    // 0x104D x9  RW
+    Output1Pulse,        // 0x1056 x4  RW
+    Output1PulseSumType, // 0x105D x1  RW
+    Output2Type,         // 0x105E x1  RW
+    Output2DirectValue,  // 0x1061 x1  RW
+    Output2Frequency,    // 0x1064 x9  RW
+    Output2Pulse,        // 0x106D x4  RW
+    Output2PulseSumType, // 0x1074 x1  RW
+    CurrentMode,         // 0x1075 x1  RW
+    CurrentScale,        // 0x1079 x8  RW
+    CurrentError,        // 0x1081 x5  RW
+    CurrentDirect,       // 0x1086 x3  RW
+    CurrentCalibration,  // 0x1089 x6  RW
+    DecimalDigits,       // 0x108F x1  RW
+    SensorType,          // 0x1091 x2  R
+    NominalDiameter,     // 0x1096 x1  R
+    LinearScale,         // 0x1098 x1  RW
+    EmptyPipe,           // 0x1099 x1  RW
+    ErrorEnables,        // 0x10A0 x58 R
+    ErrEnOvld,           // 0x10AC x1  W   the eleven permission words with a grid row
+    ErrEnUdld,           // 0x10AE
+    ErrEnEmptyPipe,      // 0x10B6
+    ErrEnNotReady,       // 0x10BE
+    ErrEnService,        // 0x10C2
+    ErrEnSens2Cut,       // 0x10C6
+    ErrEnSens1Cut,       // 0x10C8
+    ErrEnSignalStrong,   // 0x10CC
+    ErrEnSignalWeak,     // 0x10CE
+    ErrEnCutoff,         // 0x10D0
+    ErrEnSensModbus,     // 0x10D6
+    TechConnector,       // 0x1100 x1  R   "Prot sel"
     TechConnectorInternal,  // 0x1100 x2 W   cmd 0, 0
     TechConnectorModbus,    // 0x1100 x2  W   cmd 1, 0
     VolumeReset,            // 0x1102 x2  W   cmd 1, 1

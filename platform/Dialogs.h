@@ -10,6 +10,9 @@
 namespace flowcfg {
 
 enum class DialogIcon : std::uint8_t { Information, Warning, Exclamation, Error };
+// The answer a question's box takes on Enter. Questions that lead to something that cannot
+// be undone (the volume reset) default to No.
+enum class DefaultAnswer : std::uint8_t { Yes, No };
 
 class Dialogs {
 public:
@@ -17,8 +20,8 @@ public:
     // Modal box with an OK button.
     virtual void message(const std::string& caption, const std::string& text, DialogIcon icon) = 0;
     // Modal Yes/No question; true for Yes.
-    virtual bool askYesNo(const std::string& caption, const std::string& text,
-                          DialogIcon icon) = 0;
+    virtual bool askYesNo(const std::string& caption, const std::string& text, DialogIcon icon,
+                          DefaultAnswer byDefault) = 0;
     // File choosers with the filter "Файл настроек прибора|*.prf|Все файлы|*.*"; nullopt when
     // cancelled. The save chooser applies the ".prf" rule itself.
     virtual std::optional<std::string> chooseOpenFile() = 0;

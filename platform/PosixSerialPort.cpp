@@ -117,12 +117,8 @@ void PosixSerialPort::setTimeouts(const SerialTimeouts& timeouts) {
     timeouts_ = timeouts;
 }
 
-// Linux sizes the tty buffers itself and offers no call to change them: the sizes are kept
-// only so that the port behaves like one that took them.
-void PosixSerialPort::setQueueSizes(std::size_t input, std::size_t output) {
-    inputQueue_ = input;
-    outputQueue_ = output;
-}
+// Linux sizes the tty buffers itself and offers no call to change them.
+void PosixSerialPort::setQueueSizes(std::size_t, std::size_t) {}
 
 void PosixSerialPort::purge() {
     if (fd_ >= 0)

@@ -53,8 +53,6 @@ private:
 
     int fd_ = -1;
     SerialTimeouts timeouts_;
-    std::size_t inputQueue_ = 0;
-    std::size_t outputQueue_ = 0;
     ErrorCounts lastCounts_;
     bool countsErrors_ = false; // the driver keeps line-error counts
 };

@@ -46,10 +46,15 @@ void WindowFixture::attachSim() {
     attachMeter(*com1, *meter, clock);
 }
 
+MainWindow& WindowFixture::build() {
+    window.reset();
+    core = std::make_unique<AppCore>(AppEnvironment{devices, clock, dialogs, pump, dir.path()});
+    window = std::make_unique<MainWindow>(*core);
+    return *window;
+}
+
 MainWindow& WindowFixture::start() {
-    window =
-        std::make_unique<MainWindow>(AppEnvironment{devices, clock, dialogs, pump, dir.path()});
-    window->startUp();
+    build().startUp();
     return *window;
 }
 

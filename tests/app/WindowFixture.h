@@ -1,13 +1,15 @@
 #pragma once
 // A main window on fakes: the in-process serial devices, the fake clock and pump, scripted
 // dialogs and a fresh working directory. COM1 maps to an in-process line; attachSim() puts
-// the simulated meter on it.
+// the simulated meter on it. The core is made before the window and goes after it, as in
+// main().
 
 #include "FakeClock.h"
 #include "FakeSerialLine.h"
 #include "QtTestApp.h"
 #include "ScriptedDialogs.h"
 #include "SimLine.h"
+#include "app/AppCore.h"
 #include "app/MainWindow.h"
 
 #include <filesystem>
@@ -39,6 +41,7 @@ struct WindowFixture {
     FakeEventPump pump{clock};
     ScriptedDialogs dialogs;
     FakeSerialDevices devices;
+    std::unique_ptr<AppCore> core;
     std::unique_ptr<MainWindow> window;
     std::unique_ptr<sim::MeterSlave> meter;
     std::shared_ptr<FakeSerialLine> com1;
@@ -49,7 +52,9 @@ struct WindowFixture {
     void mapCom1();
     // Puts the simulated meter on COM1 (mapping it first).
     void attachSim();
-    // Builds the window and runs its start-up.
+    // Builds the core and the window (replacing any earlier ones).
+    MainWindow& build();
+    // build() and the window's start-up.
     MainWindow& start();
 };
 

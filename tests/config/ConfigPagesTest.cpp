@@ -3,6 +3,7 @@
 
 #include "config/ConfigPages.h"
 
+#include "config/MeasurementPages.h"
 #include "tests/model/MeterFixture.h"
 
 #include <gtest/gtest.h>
@@ -23,10 +24,10 @@ protected:
         pages.showAll();
     }
 
-    const PageButtons& buttons(std::string_view name) {
-        const PageButtons* b = findPageButtons(name);
-        EXPECT_NE(b, nullptr) << name;
-        return *b;
+    PagePart buttons(std::string_view name) {
+        const auto b = findButtons(name);
+        EXPECT_TRUE(b.has_value()) << name;
+        return b.value_or(PagePart{});
     }
     OperationOutcome read(std::string_view name) { return start(), pages.read(buttons(name)); }
     OperationOutcome write(std::string_view name) { return start(), pages.write(buttons(name)); }
@@ -49,8 +50,12 @@ protected:
         out.push_back(kLock);
         return out;
     }
-    ControlState& state(PageId page, std::string_view id) { return pages.page(page).state(id); }
-    const std::string& text(PageId page, std::string_view id) { return state(page, id).text; }
+    ControlState& state(std::string_view page, std::string_view id) {
+        return pages.page(page).state(id);
+    }
+    const std::string& text(std::string_view page, std::string_view id) {
+        return state(page, id).text;
+    }
 
     DeviceImage image;
     ConfigPages pages{ctx, image};
@@ -97,7 +102,7 @@ TEST_F(ConfigPagesTest, MeasurementReadShowsTheMetersValues) {
               (std::vector<std::string>{"Чтение параметров измерения успешно осуществлено."}));
     EXPECT_EQ(dialogs.shown[0].caption, "Результат операции");
 
-    const PageId m = PageId::Measurement;
+    const std::string_view m = page::measurement;
     EXPECT_EQ(state(m, "izm_flow_v_unit").index, 2u);
     EXPECT_EQ(state(m, "izm_flow_v_sum_unit").index, 1u);
     EXPECT_EQ(state(m, "izm_flow_v_ns").index, 10u);
@@ -113,7 +118,7 @@ TEST_F(ConfigPagesTest, MeasurementReadShowsTheMetersValues) {
     EXPECT_EQ(state(m, "ind_point").index, 2u);
     EXPECT_EQ(image.adc_7793.shift, 0.125f);
     // The read carries the cut-off page along.
-    const PageId c = PageId::Cutoff;
+    const std::string_view c = page::cutoff;
     EXPECT_EQ(text(c, "izm_flow_v_cut_ee"), "1.2500     ");
     EXPECT_EQ(text(c, "cut_hysteresis"), "0.5000     ");
     EXPECT_EQ(text(c, "module_cutoff"), "0.7500     ");
@@ -134,16 +139,16 @@ TEST_F(ConfigPagesTest, MeasurementReadPassesOverTheTemperatureAdjustmentOnly) {
     // Any other failure ends the read before the page is shown.
     meter().setReg(0x1037, 1);
     exceptionOn(0x1010, 0x1014, 2);
-    state(PageId::Measurement, "izm_flow_v_dsum_type").index = 0;
+    state(page::measurement, "izm_flow_v_dsum_type").index = 0;
     EXPECT_EQ(read("measurement").end, OperationEnd::Failed);
     EXPECT_EQ(served().size(), 5u);
-    EXPECT_EQ(state(PageId::Measurement, "izm_flow_v_dsum_type").index, 0u);
+    EXPECT_EQ(state(page::measurement, "izm_flow_v_dsum_type").index, 0u);
     EXPECT_EQ(dialogs.texts(),
               (std::vector<std::string>{"Адрес данных выходит за допустимые границы."}));
 }
 
 TEST_F(ConfigPagesTest, MeasurementWriteSendsCutoffThenMeasurementGroupsWithPauses) {
-    const PageId m = PageId::Measurement, c = PageId::Cutoff;
+    const std::string_view m = page::measurement, c = page::cutoff;
     state(m, "izm_flow_v_unit").index = 1;
     state(m, "izm_flow_v_sum_unit").index = 1;
     state(m, "izm_flow_v_ns").index = 50;
@@ -195,7 +200,7 @@ TEST_F(ConfigPagesTest, MeasurementWriteSendsCutoffThenMeasurementGroupsWithPaus
 }
 
 TEST_F(ConfigPagesTest, MeasurementWriteGoesOnAfterAFailedCutoffStep) {
-    state(PageId::Measurement, "ind_point").index = 5;
+    state(page::measurement, "ind_point").index = 5;
     exceptionOn(0x101D, 0x1020, 2);
     const OperationOutcome outcome = write("measurement");
     EXPECT_EQ(outcome.end, OperationEnd::Succeeded);
@@ -215,7 +220,7 @@ TEST_F(ConfigPagesTest, MeasurementWriteGoesOnAfterAFailedCutoffStep) {
 }
 
 TEST_F(ConfigPagesTest, BadFloatSendsNothing) {
-    state(PageId::Cutoff, "cut_hysteresis").text = "1,5";
+    state(page::cutoff, "cut_hysteresis").text = "1,5";
     EXPECT_EQ(write("measurement").end, OperationEnd::InputRejected);
     EXPECT_TRUE(served().empty());
     EXPECT_EQ(dialogs.texts(), (std::vector<std::string>{
@@ -225,8 +230,8 @@ TEST_F(ConfigPagesTest, BadFloatSendsNothing) {
 
 TEST_F(ConfigPagesTest, NoLeavesTheMeterUntouchedButTheImageTaken) {
     const std::uint16_t before = meter().reg(0x1800);
-    state(PageId::Measurement, "mediana_val").index = 9;
-    state(PageId::Cutoff, "izm_flow_v_cut_ee").text = "7.5";
+    state(page::measurement, "mediana_val").index = 9;
+    state(page::cutoff, "izm_flow_v_cut_ee").text = "7.5";
     dialogs.answers = {false};
     EXPECT_EQ(write("measurement").end, OperationEnd::Declined);
     EXPECT_TRUE(served().empty());
@@ -244,7 +249,7 @@ TEST_F(ConfigPagesTest, CutoffPageReadsAndWritesItsGroups) {
     ASSERT_EQ(read("cutoff").end, OperationEnd::Succeeded);
     EXPECT_EQ(served(), (Requests{{FC3, 0x101D, 4}, {FC3, 0x1036, 1}}));
     EXPECT_EQ(pauses(), (Pauses{100, 100}));
-    const PageId c = PageId::Cutoff;
+    const std::string_view c = page::cutoff;
     EXPECT_EQ(text(c, "izm_flow_v_cut_ee"), "0.5000     ");
     EXPECT_EQ(state(c, "cut_hysteresis").twin, "0.1250     ");
     EXPECT_EQ(state(c, "cut_main_meter").colour, IndicatorColour::Green);
@@ -279,7 +284,7 @@ struct OutputRegs {
 class OutputPages : public ConfigPagesTest, public ::testing::WithParamInterface<int> {
 protected:
     int n() const { return GetParam(); }
-    PageId page() const { return n() == 1 ? PageId::Output1 : PageId::Output2; }
+    std::string_view page() const { return n() == 1 ? page::output1 : page::output2; }
     OutputRegs regs() const {
         return n() == 1 ? OutputRegs{0x1047, 0x104A, 0x104D, 0x1056, 0x105D}
                         : OutputRegs{0x105E, 0x1061, 0x1064, 0x106D, 0x1074};
@@ -421,7 +426,7 @@ TEST_F(ConfigPagesTest, CurrentScaleReadAndWriteBackToBack) {
     ASSERT_EQ(read("current-scale").end, OperationEnd::Succeeded);
     EXPECT_EQ(served(), (Requests{{FC3, 0x1079, 8}, {FC3, 0x1081, 5}, {FC3, 0x1900, 4}}));
     EXPECT_EQ(pauses(), (Pauses{100, 100, 100}));
-    const PageId p = PageId::CurrentOutput;
+    const std::string_view p = page::currentOutput;
     EXPECT_EQ(text(p, "flow_v_min"), "0.5000     ");
     EXPECT_EQ(text(p, "flow_v_max"), "60.0000    ");
     EXPECT_EQ(text(p, "i_v_min"), "4.0000     ");
@@ -464,7 +469,7 @@ TEST_F(ConfigPagesTest, CurrentDirectControlSendsTwoWithAHundredMillisecondPause
     meter().setFloat(0x1087, 12.0f);
     ASSERT_EQ(read("current-direct").end, OperationEnd::Succeeded);
     EXPECT_EQ(served(), (Requests{{FC3, 0x1075, 1}, {FC3, 0x1086, 3}}));
-    const PageId p = PageId::CurrentOutput;
+    const std::string_view p = page::currentOutput;
     EXPECT_EQ(state(p, "i_control").index, 0u);
     EXPECT_EQ(text(p, "i_ma_direct"), "12.0000    ");
     EXPECT_EQ(text(p, "code_direct"), "30000");

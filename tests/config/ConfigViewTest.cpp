@@ -1,14 +1,15 @@
-// The Qt views of the measurement and output pages in the main window, on the simulated
-// meter: start-up shows the image, the buttons exchange, typing and clicking reach the model.
+// The Qt views of the configuration pages in the main window, on the simulated meter:
+// start-up mounts and shows them without a Qt warning, the buttons exchange, typing and
+// clicking reach the model. Every test fails on a warning Qt prints.
 
 #include "app/ConfigPageViews.h"
 #include "app/MainWindow.h"
+#include "config/MeasurementPages.h"
 #include "tests/app/WindowFixture.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QFontInfo>
-#include <QInputDevice>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,17 +22,17 @@ namespace {
 class ConfigViewTest : public ::testing::Test, protected WindowFixture {
 protected:
     void SetUp() override {
+        takeQtWarnings();
         attachSim();
-        window =
-            std::make_unique<MainWindow>(AppEnvironment{devices, clock, dialogs, pump, dir.path()});
-        views = installConfigPages(*window);
-        window->startUp();
+        start();
+        views = &window->configViews();
         window->link().settings.Reask_val = 1;
     }
-    QLineEdit* edit(PageId page, std::string_view id) {
+    void TearDown() override { EXPECT_EQ(takeQtWarnings(), std::vector<std::string>{}); }
+    QLineEdit* edit(std::string_view page, std::string_view id) {
         return qobject_cast<QLineEdit*>(views->view(page).control(id));
     }
-    QComboBox* list(PageId page, std::string_view id) {
+    QComboBox* list(std::string_view page, std::string_view id) {
         return qobject_cast<QComboBox*>(views->view(page).control(id));
     }
     sim::Meter& m() { return meter->meter(); }
@@ -39,48 +40,59 @@ protected:
     ConfigPageViews* views = nullptr;
 };
 
-TEST_F(ConfigViewTest, PagesSitInTheirTabsAndShowTheImageAtStartUp) {
-    for (std::size_t i = 0; i < kPageCount; ++i) {
-        const auto id = static_cast<PageId>(i);
-        EXPECT_TRUE(window->pageContainer(pagePath(id))->isAncestorOf(&views->view(id)))
-            << pagePath(id);
+TEST_F(ConfigViewTest, PagesSitInTheirTabsOnceAndShowTheImageAtStartUp) {
+    ASSERT_EQ(views->views().size(), configPages().size());
+    for (const PageDefinition* page : configPages()) {
+        QWidget* container = window->pageContainer(page->path);
+        EXPECT_TRUE(container->isAncestorOf(&views->view(page->path))) << page->path;
+        EXPECT_EQ(container->findChildren<PageView*>().size(), 1) << page->path;
+        // A page is filled once: a second screen is refused.
+        QWidget stray;
+        EXPECT_THROW(window->tree().mount(page->path, &stray), std::logic_error);
     }
     // The profile's defaults (no recent.prf): f_max 10000, i_control 0.
-    EXPECT_EQ(edit(PageId::Output1, "f_max")->text(), "10000");
-    EXPECT_EQ(list(PageId::CurrentOutput, "i_control")->currentText(), "Обычн.работа");
-    EXPECT_TRUE(QFontInfo(edit(PageId::Output1, "f_flow_v_max")->font()).fixedPitch());
+    EXPECT_EQ(edit(page::output1, "f_max")->text(), "10000");
+    EXPECT_EQ(list(page::currentOutput, "i_control")->currentText(), "Обычн.работа");
+    EXPECT_TRUE(QFontInfo(edit(page::output1, "f_flow_v_max")->font()).fixedPitch());
     // Hidden controls and the hidden calibration block stay off the screen.
-    EXPECT_TRUE(edit(PageId::CurrentOutput, "code_direct")->isHidden());
-    EXPECT_FALSE(edit(PageId::CurrentOutput, "i_ma_max_calib")
-                     ->isVisibleTo(&views->view(PageId::CurrentOutput)));
-    EXPECT_TRUE(edit(PageId::CurrentOutput, "i_ma_direct")
-                    ->isVisibleTo(&views->view(PageId::CurrentOutput)));
+    EXPECT_TRUE(edit(page::currentOutput, "code_direct")->isHidden());
+    EXPECT_FALSE(edit(page::currentOutput, "i_ma_max_calib")
+                     ->isVisibleTo(&views->view(page::currentOutput)));
+    EXPECT_TRUE(
+        edit(page::currentOutput, "i_ma_direct")->isVisibleTo(&views->view(page::currentOutput)));
 }
 
 TEST_F(ConfigViewTest, ReadShowsTheMeterAndWriteSendsWhatWasTyped) {
     m().setReg(0x104D, 9000);
     m().setFloat(0x104F, 50.0f);
-    PageView& out1 = views->view(PageId::Output1);
+    PageView& out1 = views->view(page::output1);
+    // The success box appears over the new values.
+    QString shownUnderTheBox;
+    dialogs.onShown = [&](const RecordedDialog&) {
+        shownUnderTheBox = edit(page::output1, "f_max")->text();
+    };
     out1.readButton(section::Frequency)->click();
-    EXPECT_EQ(edit(PageId::Output1, "f_max")->text(), "9000");
-    EXPECT_EQ(edit(PageId::Output1, "f_flow_v_max")->text(), "50.0000    ");
+    dialogs.onShown = nullptr;
+    EXPECT_EQ(shownUnderTheBox, "9000");
+    EXPECT_EQ(edit(page::output1, "f_max")->text(), "9000");
+    EXPECT_EQ(edit(page::output1, "f_flow_v_max")->text(), "50.0000    ");
     EXPECT_EQ(dialogs.texts().back(), "Чтение параметров частотных выходов успешно осуществлено.");
 
-    edit(PageId::Output1, "f_max")->setText("7000");
-    edit(PageId::Output1, "f_flow_v_max")->setText(" 42.5 ");
-    list(PageId::Output1, "f_direct_control")->setCurrentIndex(1);
+    edit(page::output1, "f_max")->setText("7000");
+    edit(page::output1, "f_flow_v_max")->setText(" 42.5 ");
+    list(page::output1, "f_direct_control")->setCurrentIndex(1);
     out1.writeButton(section::Frequency)->click();
     EXPECT_EQ(m().reg(0x104D), 7000);
     EXPECT_EQ(m().floatAt(0x104F), 42.5f);
     EXPECT_EQ(m().reg(0x1054), 1);
     EXPECT_EQ(dialogs.texts().back(), "Запись параметров частотных выходов успешно осуществлена.");
-    EXPECT_EQ(edit(PageId::Output1, "f_flow_v_max")->text(), " 42.5 "); // not re-shown by a write
+    EXPECT_EQ(edit(page::output1, "f_flow_v_max")->text(), " 42.5 "); // not re-shown by a write
 
     // The measurement read also fills the cut-off page.
     m().setFloat(0x101D, 1.75f);
-    views->view(PageId::Measurement).readButton(section::Main)->click();
-    EXPECT_EQ(edit(PageId::Cutoff, "izm_flow_v_cut_ee")->text(), "1.7500     ");
-    EXPECT_EQ(views->view(PageId::Cutoff).twin("izm_flow_v_cut_ee")->text(), "1.7500     ");
+    views->view(page::measurement).readButton(section::Main)->click();
+    EXPECT_EQ(edit(page::cutoff, "izm_flow_v_cut_ee")->text(), "1.7500     ");
+    EXPECT_EQ(views->view(page::cutoff).twin("izm_flow_v_cut_ee")->text(), "1.7500     ");
 }
 
 // One key typed into a widget, as the keyboard would deliver it.
@@ -92,7 +104,7 @@ void typeKey(QWidget* widget, Qt::Key key, const QString& text) {
 }
 
 TEST_F(ConfigViewTest, HexFieldTakesOnlyHexDigitsUpperCased) {
-    QLineEdit* type = edit(PageId::Measurement, "sensor_type_cmp");
+    QLineEdit* type = edit(page::measurement, "sensor_type_cmp");
     type->setText("0x02");
     type->setCursorPosition(4);
     typeKey(type, Qt::Key_G, "g");
@@ -103,15 +115,13 @@ TEST_F(ConfigViewTest, HexFieldTakesOnlyHexDigitsUpperCased) {
     EXPECT_EQ(type->text(), "0x02");
     typeKey(type, Qt::Key_1, "1");
     EXPECT_EQ(type->text(), "0x021");
-    // Key events make Qt create its primary keyboard; the test binary's application lives in
-    // a static that outlasts Qt's device list, so the keyboard goes while both are alive.
-    delete const_cast<QInputDevice*>(QInputDevice::primaryKeyboard());
+    releaseInputDevices();
 }
 
 TEST_F(ConfigViewTest, IndicatorClicksFlipTheImageAndRecolour) {
     window->image().izm_general_param.cut_en = 0;
     views->showImage();
-    PageView& cut = views->view(PageId::Cutoff);
+    PageView& cut = views->view(page::cutoff);
     auto* panel = qobject_cast<QPushButton*>(cut.control("cut_display_primary"));
     ASSERT_NE(panel, nullptr);
     EXPECT_TRUE(panel->styleSheet().isEmpty()); // button face
@@ -120,10 +130,10 @@ TEST_F(ConfigViewTest, IndicatorClicksFlipTheImageAndRecolour) {
     EXPECT_EQ(panel->styleSheet(), "background-color: rgb(0, 255, 0);");
 
     auto* direct =
-        qobject_cast<QPushButton*>(views->view(PageId::Output2).control("diskr_out_direct_val_1"));
+        qobject_cast<QPushButton*>(views->view(page::output2).control("diskr_out_direct_val_1"));
     ASSERT_NE(direct, nullptr);
     direct->click();
-    EXPECT_EQ(views->view(PageId::Output2).twin("diskr_out_direct_val_1")->text(), "вкл");
+    EXPECT_EQ(views->view(page::output2).twin("diskr_out_direct_val_1")->text(), "вкл");
     EXPECT_TRUE(meter->served().empty()); // clicks send nothing
 }
 
@@ -132,8 +142,8 @@ TEST_F(ConfigViewTest, ButtonsDoNothingWhileAnotherOperationExchanges) {
     const std::size_t boxes = dialogs.shown.size();
     {
         const OperationGuard other(window->link());
-        views->view(PageId::CurrentOutput).readButton(section::CurrentScale)->click();
-        views->view(PageId::CurrentOutput).writeButton(section::CurrentDirect)->click();
+        views->view(page::currentOutput).readButton(section::CurrentScale)->click();
+        views->view(page::currentOutput).writeButton(section::CurrentDirect)->click();
     }
     EXPECT_TRUE(meter->served().empty());
     EXPECT_EQ(dialogs.shown.size(), boxes);

@@ -1,7 +1,9 @@
 #include "config/PageModel.h"
 
 #include "ScriptedDialogs.h"
-#include "config/PageTables.h"
+#include "config/ListItems.h"
+#include "config/MeasurementPages.h"
+#include "config/PageRegistry.h"
 
 #include <gtest/gtest.h>
 
@@ -10,11 +12,11 @@ namespace {
 
 class Page : public ::testing::Test {
 protected:
-    PageModel measurement{pageDefinition(PageId::Measurement)};
-    PageModel cutoff{pageDefinition(PageId::Cutoff)};
-    PageModel output1{pageDefinition(PageId::Output1)};
-    PageModel output2{pageDefinition(PageId::Output2)};
-    PageModel current{pageDefinition(PageId::CurrentOutput)};
+    PageModel measurement{*findPage(page::measurement)};
+    PageModel cutoff{*findPage(page::cutoff)};
+    PageModel output1{*findPage(page::output1)};
+    PageModel output2{*findPage(page::output2)};
+    PageModel current{*findPage(page::currentOutput)};
     DeviceImage image;
     ScriptedDialogs dialogs;
 };
@@ -55,7 +57,7 @@ TEST_F(Page, ListsShowOnlyCodesTheyHaveItemsFor) {
 }
 
 TEST_F(Page, ItemTexts) {
-    const auto averages = items::averages();
+    const auto& averages = items::averages;
     ASSERT_EQ(averages.size(), 101u);
     EXPECT_EQ(averages[0], "  0");
     EXPECT_EQ(averages[42], " 42");

@@ -5,8 +5,8 @@
 #include "link/LinkContext.h"
 #include "link/ModbusMaster.h"
 #include "link/Ports.h"
-#include "link/WriteGuard.h"
 #include "model/GroupIo.h"
+#include "model/WriteGuard.h"
 #include "platform/PosixSerialPort.h"
 
 #include <array>
@@ -58,7 +58,8 @@ TEST_F(GroupsOverPty, GuardedWriteReachesTheMeterAndLocksItAgain) {
     WriteOperation op;
     op.checksProtection = true;
     op.success = "Запись параметров частотных выходов успешно осуществлена.";
-    op.steps = writeSteps(image, {GroupId::Output1Frequency});
+    const GroupTransfer frequency[] = {{GroupId::Output1Frequency}};
+    op.steps = writeSteps(image, frequency);
     ASSERT_EQ(runWriteOperation(ctx, op).end, OperationEnd::Succeeded) << dialogs.texts().back();
     EXPECT_EQ(dialogs.texts().back(), "Запись параметров частотных выходов успешно осуществлена.");
 
@@ -69,7 +70,7 @@ TEST_F(GroupsOverPty, GuardedWriteReachesTheMeterAndLocksItAgain) {
     EXPECT_EQ(back.output.f_direct_val, 250);
 
     std::array<std::uint16_t, 2> locks{9, 9};
-    ASSERT_EQ(ModbusMaster(ctx).readHoldingRegisters(reg::ParameterLocks, 2, locks),
+    ASSERT_EQ(ModbusMaster(ctx).readHoldingRegisters(group(GroupId::Unlock).start, 2, locks),
               ExchangeResult{});
     EXPECT_EQ(locks, (std::array<std::uint16_t, 2>{0, 0}));
 

@@ -1,7 +1,6 @@
 #include "link/Ports.h"
 
 #include "LinkFixture.h"
-#include "link/CheckConnection.h"
 
 #include <array>
 #include <gtest/gtest.h>
@@ -132,33 +131,6 @@ TEST_F(PortsTest, RefreshListsThePortItHeld) {
     EXPECT_TRUE(refreshPorts(ctx));
     EXPECT_EQ(ctx.foundPorts, (std::vector<std::uint16_t>{5}));
     EXPECT_TRUE(line->open);
-}
-
-TEST_F(PortsTest, CheckConnectionBlinksAndSaysWhetherTheMeterAnswered) {
-    ctx.settings.portPaths[1] = "/dev/fake";
-    answerInTurn({{}, withCrc({0x01, 0x10, 0x04, 0x16, 0x00, 0x01})});
-    const auto answered = checkConnection(ctx);
-    ASSERT_TRUE(answered.has_value());
-    EXPECT_EQ(answered->status, 0x8000) << "a success after a repeat counts";
-    EXPECT_EQ(line->requests.back(), (Bytes{0x01, 0x10, 0x04, 0x16, 0x00, 0x01, // blink register
-                                            0x02, 0x00, 0x01,                   // value 1
-                                            0x20, 0xA6}));                      // CRC
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0], (RecordedDialog{RecordedDialog::Kind::Message, "Результат операции",
-                                                "Прибор ответил.", DialogIcon::Information}));
-    EXPECT_EQ(ctx.lastWriteDescription, "Команда на мигание.");
-
-    dialogs.shown.clear();
-    answerAlways({});
-    ASSERT_TRUE(checkConnection(ctx).has_value());
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_NE(dialogs.shown[0].text, "Прибор ответил.");
-
-    dialogs.shown.clear();
-    ctx.settings.Number = 2;
-    EXPECT_FALSE(checkConnection(ctx).has_value());
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].caption, "Ошибка");
 }
 
 TEST(PortLists, SelectorAndAvailableBox) {

@@ -301,6 +301,7 @@ TEST_F(MeasurePanelTest, ResetVolumeUnlocksThenClears) {
     panel.resetVolume();
     EXPECT_TRUE(slave.writes.empty());
     EXPECT_EQ(dialogs.texts(), (std::vector<std::string>{"Накопленный объем будет сброшен."}));
+    EXPECT_EQ(dialogs.shown[0].byDefault, DefaultAnswer::No); // it cannot be undone
 
     panel.resetVolume();
     EXPECT_EQ(slave.writes, (std::vector<RegisterWrite>{{0x04FE, {1, 1}}, {0x1102, {1, 1}}}));

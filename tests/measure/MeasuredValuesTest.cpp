@@ -7,7 +7,7 @@
 namespace flowcfg::test {
 namespace {
 
-using Words49 = std::array<std::uint16_t, MeasuredBlock::count>;
+using Words49 = MeasuredWords;
 
 // 123.456f is 0x42F6E979; the four byte orders spread it over two words differently.
 constexpr std::uint16_t kAbcdHi = 0x42F6, kAbcdLo = 0xE979; // code 0
@@ -93,7 +93,7 @@ TEST(MeasuredBlockTest, ImplausibleSinglesBecomeZero) {
 }
 
 TEST(OutputsBlockTest, DecodesWithCodeZero) {
-    const std::array<std::uint16_t, OutputsBlock::count> w{
+    const OutputsWords w{
         0x41A0, 0x0000, // I_OUT 20.0
         0x42F6, 0xE979, // F_OUT1 123.456
         0x447A, 0x0000, // F_OUT2 1000.0
@@ -115,7 +115,7 @@ TEST(OutputsBlockTest, DecodesWithCodeZero) {
 }
 
 TEST(PrimaryFlowTest, DecodesFlowAndBothWords) {
-    const std::array<std::uint16_t, PrimaryFlow::count> w{
+    const std::array<std::uint16_t, 4> w{
         0xC2F6, 0xE979, // IZM_FLOW_V -123.456
         0x0004,         // IZM_FLOW_V_ERR_HI
         0x8001,         // IZM_FLOW_V_ERR_LO

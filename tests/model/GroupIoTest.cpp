@@ -1,7 +1,7 @@
 #include "model/GroupIo.h"
 
 #include "MeterFixture.h"
-#include "link/WriteGuard.h"
+#include "model/WriteGuard.h"
 
 #include <gtest/gtest.h>
 #include <vector>
@@ -131,12 +131,12 @@ TEST_F(GroupIo, MultiGroupReadThatFailsAtItsFourthTransactionKeepsTheFirstThree)
     exceptionOn(0x1037, 0x1037, 4);
 
     DeviceImage image;
-    const std::vector<ReadStep> steps = {
-        readStep(image, GroupId::MeasurementSettings), readStep(image, GroupId::SumUnit),
-        readStep(image, GroupId::CutoffSource),        readStep(image, GroupId::DisplayedSumType),
-        readStep(image, GroupId::FlowRange),
+    const GroupTransfer reads[] = {
+        {GroupId::MeasurementSettings, 0, 100}, {GroupId::SumUnit, 0, 100},
+        {GroupId::CutoffSource, 0, 100},        {GroupId::DisplayedSumType, 0, 100},
+        {GroupId::FlowRange, 0, 100},
     };
-    const ExchangeResult r = runSteps(ctx, steps);
+    const ExchangeResult r = runSteps(ctx, readSteps(image, reads));
     EXPECT_NE(r.status & status::Exception, 0);
     EXPECT_EQ(r.exceptionCode, 4);
     EXPECT_EQ(image.izm_to_comp.izm_flow_v_ns, 12);
@@ -162,12 +162,12 @@ TEST_F(GroupIo, WriteSendsTheGroupWithItsDescriptionAndStopsAtTheFirstFailure) {
     meter().setReg(0x104D, 1234);
     exceptionOn(0x104A, 0x104A, 3);
 
-    const std::vector<WriteStep> steps = {
-        writeStep(image, GroupId::Output1Type),
-        writeStep(image, GroupId::Output1DirectValue),
-        writeStep(image, GroupId::Output1Frequency),
+    const GroupTransfer writes[] = {
+        {GroupId::Output1Type, 0, 400},
+        {GroupId::Output1DirectValue, 0, 400},
+        {GroupId::Output1Frequency, 0, 400},
     };
-    const ExchangeResult r = runSteps(ctx, steps);
+    const ExchangeResult r = runSteps(ctx, writeSteps(image, writes));
     EXPECT_NE(r.status & status::Exception, 0);
     EXPECT_EQ(r.exceptionCode, 3);
     EXPECT_EQ(meter().reg(0x1047), 2);    // written before the failure
@@ -211,8 +211,9 @@ TEST_F(MeterFixture, PageWriteOfGroupsUnderTheGuard) {
     WriteOperation op;
     op.confirmation = "Данные конфигурации токового выхода будут переписаны?.";
     op.success = "Запись параметров токового выхода успешно осуществлена.";
-    op.steps =
-        writeSteps(image, {GroupId::CurrentScale, GroupId::CurrentError, GroupId::CurrentShift}, 0);
+    const GroupTransfer scale[] = {
+        {GroupId::CurrentScale}, {GroupId::CurrentError}, {GroupId::CurrentShift}};
+    op.steps = writeSteps(image, scale);
     EXPECT_EQ(runWriteOperation(ctx, op).end, OperationEnd::Succeeded);
     EXPECT_EQ(meter().floatAt(0x107B), 50.0f);
     EXPECT_EQ(meter().floatAt(0x1084), 21.0f);
@@ -227,9 +228,8 @@ TEST_F(MeterFixture, PageWriteOfGroupsUnderTheGuard) {
     // Read back into another image through the short read form.
     DeviceImage read;
     int shown = 0;
-    ReadOperation back{
-        readSteps(read, {GroupId::CurrentScale, GroupId::CurrentError, GroupId::CurrentShift}),
-        "Чтение параметров токового выхода успешно осуществлено.", [&] { ++shown; }};
+    ReadOperation back{readSteps(read, scale),
+                       "Чтение параметров токового выхода успешно осуществлено.", [&] { ++shown; }};
     EXPECT_EQ(runReadOperation(ctx, back).end, OperationEnd::Succeeded);
     EXPECT_EQ(shown, 1);
     EXPECT_EQ(read.i_control.flow_v_max, 50.0f);

@@ -97,7 +97,7 @@ TEST(RegisterMap, LogDescriptionsAndShapesOfTheIndex) {
     EXPECT_EQ(group(GroupId::PressureUnit).description, " единицы давления внешнего датчика");
     EXPECT_EQ(group(GroupId::Network).description,
               "Запись Net_num_new, ser_spd_new, ser_parity_new.");
-    EXPECT_EQ(group(GroupId::UnlockForVolumeReset).description,
+    EXPECT_EQ(group(GroupId::UnlockSpare).description,
               "USERLOCK = 1 CLBLOC =1  разблокируем запись ");
     const GroupDescriptor& archive = group(GroupId::ArchiveSettings);
     EXPECT_EQ(archive.readCount, 5);

@@ -1,10 +1,12 @@
 #pragma once
 // Dialogs for tests: every box and question is recorded; questions are answered from a
-// script (Yes when the script is empty), file choosers return scripted names.
+// script (Yes when the script is empty), file choosers return scripted names. onShown, when
+// set, runs as each box appears (a test looks at the screen behind it).
 
 #include "platform/Dialogs.h"
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,16 +19,18 @@ struct RecordedDialog {
     std::string caption;
     std::string text;
     DialogIcon icon;
+    DefaultAnswer byDefault = DefaultAnswer::Yes; // questions only
     bool operator==(const RecordedDialog&) const = default;
 };
 
 class ScriptedDialogs final : public Dialogs {
 public:
     void message(const std::string& caption, const std::string& text, DialogIcon icon) override {
-        shown.push_back({RecordedDialog::Kind::Message, caption, text, icon});
+        record({RecordedDialog::Kind::Message, caption, text, icon});
     }
-    bool askYesNo(const std::string& caption, const std::string& text, DialogIcon icon) override {
-        shown.push_back({RecordedDialog::Kind::Question, caption, text, icon});
+    bool askYesNo(const std::string& caption, const std::string& text, DialogIcon icon,
+                  DefaultAnswer byDefault) override {
+        record({RecordedDialog::Kind::Question, caption, text, icon, byDefault});
         if (answers.empty())
             return true;
         const bool yes = answers.front();
@@ -48,8 +52,14 @@ public:
     std::deque<bool> answers; // true = Yes
     std::deque<std::optional<std::string>> openFiles;
     std::deque<std::optional<std::string>> saveFiles;
+    std::function<void(const RecordedDialog&)> onShown;
 
 private:
+    void record(RecordedDialog dialog) {
+        shown.push_back(std::move(dialog));
+        if (onShown)
+            onShown(shown.back());
+    }
     static std::optional<std::string> pop(std::deque<std::optional<std::string>>& q) {
         if (q.empty())
             return std::nullopt;

@@ -1,17 +1,15 @@
-#include "link/CheckConnection.h"
+#include "model/CheckConnection.h"
 
-#include "link/ModbusMaster.h"
 #include "link/Outcome.h"
 #include "link/Ports.h"
+#include "model/GroupIo.h"
 
 namespace flowcfg {
 
 std::optional<ExchangeResult> checkConnection(LinkContext& ctx) {
     if (!openPort(ctx, true))
         return std::nullopt;
-    const std::uint16_t blink = 1;
-    const ExchangeResult r = ModbusMaster(ctx).writeMultipleRegisters(
-        kBlinkRegister, std::span(&blink, 1), kBlinkDescription);
+    const ExchangeResult r = sendCommand(ctx, GroupId::Blink);
     if (r.transportOk())
         showSuccess(ctx.dialogs, kMeterAnsweredText);
     else

@@ -1,6 +1,14 @@
-#include "config/PageTables.h"
+// The measurement and output pages: "ИЗМЕРЕНИЕ", "ИЗМЕРЕНИЕ ДОП.НАСТР." > "УПРАВЛ. ОТСЕЧКОЙ",
+// "ВЫХОД 1", "ВЫХОД 2" and "ТОКОВЫЙ ВЫХ". One PageDefinition row per page: its controls in
+// take order, its sections with their buttons, and the few rules that only it has.
 
-#include <array>
+#include "config/MeasurementPages.h"
+
+#include "config/ListItems.h"
+#include "config/PageFamilies.h"
+#include "config/PageModel.h"
+
+#include <algorithm>
 #include <string>
 
 namespace flowcfg {
@@ -8,41 +16,6 @@ namespace flowcfg {
 namespace {
 
 #define MEMBER(path) [](DeviceImage& d) -> ValueRef { return &d.path; }
-
-constexpr std::string_view kFlowUnits[] = {"м куб/с", "л/сек", "м куб/час", "л/час"};
-constexpr std::string_view kSumUnits[] = {"метры куб.", "литры"};
-constexpr std::string_view kVolumeKinds[] = {"Суммарный объем", "Прямой объем", "Обратный объем",
-                                             "Объем суммарный по модулю"};
-constexpr std::string_view kMedianWindows[] = {"1",  "3",  "5",  "7",  "9",
-                                               "11", "13", "15", "17", "19"};
-constexpr std::string_view kDecimalDigits[] = {"0", "1", "2", "3", "4", "5"};
-constexpr std::string_view kScaleSources[] = {"Диапазон измерения", "Модуль диап.изм.соотв знака",
-                                              "Частота выхода 1", "Частота выхода 2",
-                                              "Токовый выход"};
-constexpr std::string_view kOutputModes[] = {"Прям. упр.", "Направление", "Частотный", "Импульсный",
-                                             "Дискр. ош."};
-constexpr std::string_view kFrequencyModes[] = {"Обычн.работа", "Задаем частоту"};
-constexpr std::string_view kCurrentModes[] = {"Обычн.работа", "Задаем ток"};
-constexpr std::string_view kDataSources[] = {"Память прибора", "Первичный преобразователь"};
-
-// "  0" .. "100": the numbers right-aligned in three places.
-std::span<const std::string_view> averageItems() {
-    static const auto texts = [] {
-        std::array<std::string, 101> t;
-        for (std::size_t i = 0; i < t.size(); ++i) {
-            t[i] = std::to_string(i);
-            t[i].insert(0, 3 - t[i].size(), ' ');
-        }
-        return t;
-    }();
-    static const auto views = [] {
-        std::array<std::string_view, 101> v;
-        for (std::size_t i = 0; i < v.size(); ++i)
-            v[i] = texts[i];
-        return v;
-    }();
-    return views;
-}
 
 constexpr std::string_view kCubicMetresPerHour = "м куб/час";
 
@@ -54,34 +27,32 @@ void afterMeasurementTake(DeviceImage& image, std::uint8_t) {
     image.izm_general_param.sel_cut_ncmp_mdl = 0;
 }
 
-const PageSection kMeasurementSections[] = {{"ПАРАМЕТРЫ ИЗМЕРЕНИЯ"}};
-
-const ControlSpec kMeasurement[] = {
+constexpr ControlSpec kMeasurement[] = {
     {.id = "izm_flow_v_unit",
      .caption = "ЕДИНИЦЫ",
      .kind = ControlKind::List,
      .member = MEMBER(izm_to_comp.izm_flow_v_unit),
-     .items = kFlowUnits},
+     .items = items::flowUnits},
     {.id = "izm_flow_v_sum_unit",
      .caption = "ЕДИНИЦЫ НАКОПЛЕННОГО ОБЪЕМА",
      .kind = ControlKind::List,
      .member = MEMBER(izm_to_comp.izm_flow_v_sum_unit),
-     .items = kSumUnits},
+     .items = items::sumUnits},
     {.id = "izm_flow_v_ns",
      .caption = "УСРЕДНЕНИЕ \n(уровень 0.63)",
      .kind = ControlKind::List,
      .member = MEMBER(izm_to_comp.izm_flow_v_ns),
-     .items = averageItems()},
+     .items = items::averages},
     {.id = "izm_flow_v_dsum_type",
      .caption = "ТИП НАКОПЛЕННОГО ОБЪЕМА",
      .kind = ControlKind::List,
      .member = MEMBER(izm_to_comp.izm_flow_v_dsum_type),
-     .items = kVolumeKinds},
+     .items = items::volumeKinds},
     {.id = "mediana_val",
      .caption = "МЕДИАНА",
      .kind = ControlKind::List,
      .member = MEMBER(mediana_filtr_flow.mediana_val),
-     .items = kMedianWindows,
+     .items = items::medianWindows,
      .rule = CodeRule::odd()},
     {.id = "izm_flow_v_min_m3_h_cmp",
      .caption = "МИН ДИАПАЗОНА",
@@ -110,24 +81,24 @@ const ControlSpec kMeasurement[] = {
      .caption = "ИСТОЧНИК ДИАПАЗОНА",
      .kind = ControlKind::List,
      .member = MEMBER(izm_general_param.sel_sensor_type_ncmp),
-     .items = kDataSources,
+     .items = items::dataSources,
      .hidden = true},
     {.id = "bar_type",
      .caption = "ИСТОЧНИК ДАННЫХ ЛИНЕЙНОЙ ШКАЛЫ",
      .kind = ControlKind::List,
      .member = MEMBER(izm_general_param.bar_type),
-     .items = kScaleSources},
+     .items = items::scaleSources},
     {.id = "sel_cut_ncmp_mdl",
      .caption = "ИСТОЧНИК ОТСЕЧКИ",
      .kind = ControlKind::List,
      .member = MEMBER(izm_general_param.sel_cut_ncmp_mdl),
-     .items = kDataSources,
+     .items = items::dataSources,
      .hidden = true},
     {.id = "ind_point",
      .caption = "ЦИФР ПОСЛЕ ЗАП.",
      .kind = ControlKind::List,
      .member = MEMBER(izm_to_comp.ind_point),
-     .items = kDecimalDigits},
+     .items = items::decimalDigits},
 };
 
 // УПРАВЛ. ОТСЕЧКОЙ -------------------------------------------------------------------------
@@ -154,9 +125,7 @@ void afterCutoffShow(PageModel& page, DeviceImage& image, std::uint8_t) {
     page.state("cut_display_summary").text = cutoffSummary(flags, 0x04, 0x08);
 }
 
-const PageSection kCutoffSections[] = {{"ОТСЕЧКА"}};
-
-const ControlSpec kCutoff[] = {
+constexpr ControlSpec kCutoff[] = {
     {.id = "izm_flow_v_cut_ee",
      .caption = "ОТСЕЧКА ИЗМЕРЕННОГО ЗНАЧЕНИЯ %",
      .kind = ControlKind::Float,
@@ -213,9 +182,6 @@ const ControlSpec kCutoff[] = {
 
 // ВЫХОД 1, ВЫХОД 2 -------------------------------------------------------------------------
 
-const PageSection kOutputSections[] = {
-    {"ДИСКРЕТНЫЙ ВЫХОД"}, {"ЧАСТОТНЫЙ ВЫХОД"}, {"ИМПУЛЬСНЫЙ ВЫХОД"}};
-
 // The pulse unit selectors of the profile go to 0 with every pulse take; they are not sent.
 void afterOutput1Take(DeviceImage& image, std::uint8_t s) {
     if (s == section::Pulse)
@@ -234,7 +200,7 @@ void afterOutput2Take(DeviceImage& image, std::uint8_t s) {
      .kind = ControlKind::List,                                                                    \
      .member = MEMBER(output.diskr_out_type##I),                                                   \
      .section = section::OutputMode,                                                               \
-     .items = kOutputModes,                                                                        \
+     .items = items::outputModes,                                                                  \
      .twin = true},                                                                                \
         {.id = "diskr_out_direct_val_" #I,                                                         \
          .caption = "Состояние при\nпрямом управлении",                                            \
@@ -280,7 +246,7 @@ void afterOutput2Take(DeviceImage& image, std::uint8_t s) {
          .kind = ControlKind::List,                                                                \
          .member = MEMBER(output.f_direct_control##S),                                             \
          .section = section::Frequency,                                                            \
-         .items = kFrequencyModes},                                                                \
+         .items = items::frequencyModes},                                                          \
         {.id = "flow_v_for_pulse" #S,                                                              \
          .caption = "ОБЪЕМ СООТВ.\n ИМПУЛЬСУ",                                                     \
          .kind = ControlKind::Float,                                                               \
@@ -301,21 +267,19 @@ void afterOutput2Take(DeviceImage& image, std::uint8_t s) {
          .unit = "мс"},                                                                            \
     {                                                                                              \
         .id = "dsum_type_" #I, .caption = "ВИД ОБЪЕМА", .kind = ControlKind::List,                 \
-        .member = MEMBER(output.dsum_type_##I), .section = section::Pulse, .items = kVolumeKinds   \
+        .member = MEMBER(output.dsum_type_##I), .section = section::Pulse,                         \
+        .items = items::volumeKinds                                                                \
     }
 
-const ControlSpec kOutput1[] = {OUTPUT_CONTROLS(0, )};
-const ControlSpec kOutput2[] = {OUTPUT_CONTROLS(1, _1)};
+constexpr ControlSpec kOutput1[] = {OUTPUT_CONTROLS(0, )};
+constexpr ControlSpec kOutput2[] = {OUTPUT_CONTROLS(1, _1)};
 
 // ТОКОВЫЙ ВЫХ ------------------------------------------------------------------------------
-
-const PageSection kCurrentSections[] = {
-    {"ШКАЛА ТОКОВОГО ВЫХОДА"}, {"ПРЯМОЕ УПРАВЛЕНИЕ"}, {"ГРАДУИРОВКА ", true}};
 
 constexpr std::string_view kMilliamps = "мА";
 
 // i_err_num has no control: the scale write sends it as last read.
-const ControlSpec kCurrentOutput[] = {
+constexpr ControlSpec kCurrentOutput[] = {
     {.id = "flow_v_max",
      .caption = "РАСХОД МАХ",
      .kind = ControlKind::Float,
@@ -363,7 +327,7 @@ const ControlSpec kCurrentOutput[] = {
      .kind = ControlKind::List,
      .member = MEMBER(i_control.i_control),
      .section = section::CurrentDirect,
-     .items = kCurrentModes,
+     .items = items::currentModes,
      .rule = CodeRule::currentMode()},
     {.id = "i_ma_direct",
      .caption = "ТОК",
@@ -402,64 +366,178 @@ const ControlSpec kCurrentOutput[] = {
      .section = section::Calibration},
 };
 
-const PageDefinition kPages[] = {
-    {"ИЗМЕРЕНИЕ", kMeasurement, kMeasurementSections, nullptr, afterMeasurementTake},
-    {"УПРАВЛ. ОТСЕЧКОЙ", kCutoff, kCutoffSections, afterCutoffShow, nullptr},
-    {"ВЫХОД 1", kOutput1, kOutputSections, nullptr, afterOutput1Take},
-    {"ВЫХОД 2", kOutput2, kOutputSections, nullptr, afterOutput2Take},
-    {"ТОКОВЫЙ ВЫХ", kCurrentOutput, kCurrentSections, nullptr, nullptr},
+// Buttons --------------------------------------------------------------------------------
+
+// ИЗМЕРЕНИЕ: ten groups, pausing only after the first two, then the cut-off values and the
+// scale source. The temperature ADC adjustment (0x1904) belongs to another page; its failure
+// does not fail the read.
+constexpr GroupTransfer kMeasurementReads[] = {
+    {.group = GroupId::MeasurementSettings, .pauseAfterMs = 100},
+    {.group = GroupId::SumUnit, .pauseAfterMs = 100},
+    {.group = GroupId::CutoffSource},
+    {.group = GroupId::DisplayedSumType},
+    {.group = GroupId::FlowRange},
+    {.group = GroupId::SensorType},
+    {.group = GroupId::NominalDiameter},
+    {.group = GroupId::DecimalDigits},
+    {.group = GroupId::MedianFilter},
+    {.group = GroupId::TemperatureAdjustment, .onFailure = OnFailure::Ignore},
+    {.group = GroupId::CutoffValues},
+    {.group = GroupId::LinearScale},
+};
+constexpr GroupTransfer kMeasurementWrites[] = {
+    {.group = GroupId::Averages, .pauseAfterMs = 400},
+    {.group = GroupId::FlowUnit, .pauseAfterMs = 400},
+    {.group = GroupId::SumUnit, .pauseAfterMs = 400},
+    {.group = GroupId::DisplayedSumType, .pauseAfterMs = 400},
+    {.group = GroupId::DecimalDigits, .pauseAfterMs = 400},
+    {.group = GroupId::LinearScale, .pauseAfterMs = 400},
+    {.group = GroupId::MedianFilter, .pauseAfterMs = 400},
+};
+constexpr GroupTransfer kCutoffReads[] = {{.group = GroupId::Cutoff, .pauseAfterMs = 100},
+                                          {.group = GroupId::CutoffFlags, .pauseAfterMs = 100}};
+constexpr GroupTransfer kCutoffWrites[] = {{.group = GroupId::Cutoff, .pauseAfterMs = 400},
+                                           {.group = GroupId::CutoffFlags, .pauseAfterMs = 400}};
+constexpr PagePart kCutoffPart[] = {{page::cutoff, section::Main}};
+
+// The groups of one output: reads pause 100 ms and writes 400 ms after each.
+template <GroupId Type, GroupId Direct, GroupId Frequency, GroupId Pulse, GroupId PulseSum>
+struct OutputGroups {
+    static constexpr GroupTransfer modeReads[] = {{.group = Type, .pauseAfterMs = 100},
+                                                  {.group = Direct, .pauseAfterMs = 100}};
+    static constexpr GroupTransfer modeWrites[] = {{.group = Type, .pauseAfterMs = 400},
+                                                   {.group = Direct, .pauseAfterMs = 400}};
+    static constexpr GroupTransfer frequencyReads[] = {{.group = Frequency, .pauseAfterMs = 100}};
+    static constexpr GroupTransfer frequencyWrites[] = {{.group = Frequency, .pauseAfterMs = 400}};
+    static constexpr GroupTransfer pulseReads[] = {{.group = Pulse, .pauseAfterMs = 100},
+                                                   {.group = PulseSum, .pauseAfterMs = 100}};
+    static constexpr GroupTransfer pulseWrites[] = {{.group = Pulse, .pauseAfterMs = 400},
+                                                    {.group = PulseSum, .pauseAfterMs = 400}};
+};
+using Output1Groups =
+    OutputGroups<GroupId::Output1Type, GroupId::Output1DirectValue, GroupId::Output1Frequency,
+                 GroupId::Output1Pulse, GroupId::Output1PulseSumType>;
+using Output2Groups =
+    OutputGroups<GroupId::Output2Type, GroupId::Output2DirectValue, GroupId::Output2Frequency,
+                 GroupId::Output2Pulse, GroupId::Output2PulseSumType>;
+
+// The three sections of an output page; names are "<prefix>-mode", "-frequency", "-pulse".
+// Only output 1 checks the write protection, on its mode write.
+template <class Groups>
+constexpr std::array<PageSection, 3> outputSections(std::string_view mode,
+                                                    std::string_view frequency,
+                                                    std::string_view pulse, bool protectMode) {
+    return {{
+        {.caption = "ДИСКРЕТНЫЙ ВЫХОД",
+         .buttons = {.name = mode,
+                     .reads = Groups::modeReads,
+                     .readSuccess = "Чтение параметров выходов успешно осуществлено.",
+                     .writes = Groups::modeWrites,
+                     .writeSuccess = "Запись параметров выходов успешно осуществлена.",
+                     .checksProtection = protectMode}},
+        {.caption = "ЧАСТОТНЫЙ ВЫХОД",
+         .buttons = {.name = frequency,
+                     .reads = Groups::frequencyReads,
+                     .readSuccess = "Чтение параметров частотных выходов успешно осуществлено.",
+                     .writes = Groups::frequencyWrites,
+                     .writeSuccess = "Запись параметров частотных выходов успешно осуществлена."}},
+        {.caption = "ИМПУЛЬСНЫЙ ВЫХОД",
+         .buttons = {.name = pulse,
+                     .reads = Groups::pulseReads,
+                     .readSuccess = "Чтение параметров импульсных выходов успешно осуществлено.",
+                     .writes = Groups::pulseWrites,
+                     .writeSuccess = "Запись параметров импульсных выходов успешно осуществлена."}},
+    }};
+}
+
+// The scale goes back to back; i_err_num (in the error group) goes back as last read.
+constexpr GroupTransfer kCurrentScaleReads[] = {
+    {.group = GroupId::CurrentScale, .pauseAfterMs = 100},
+    {.group = GroupId::CurrentError, .pauseAfterMs = 100},
+    {.group = GroupId::CurrentShift, .pauseAfterMs = 100}};
+constexpr GroupTransfer kCurrentScaleWrites[] = {{.group = GroupId::CurrentScale},
+                                                 {.group = GroupId::CurrentError},
+                                                 {.group = GroupId::CurrentShift}};
+constexpr GroupTransfer kCurrentDirectReads[] = {
+    {.group = GroupId::CurrentMode, .pauseAfterMs = 100},
+    {.group = GroupId::CurrentDirect, .pauseAfterMs = 100}};
+constexpr GroupTransfer kCurrentDirectWrites[] = {
+    {.group = GroupId::CurrentMode, .pauseAfterMs = 100}, {.group = GroupId::CurrentDirect}};
+
+constexpr std::string_view kCurrentRead = "Чтение параметров токового выхода успешно осуществлено.";
+
+// Sections ---------------------------------------------------------------------------------
+
+constexpr PageSection kMeasurementSections[] = {
+    {.caption = "ПАРАМЕТРЫ ИЗМЕРЕНИЯ",
+     .buttons = {.name = "measurement",
+                 .reads = kMeasurementReads,
+                 .readSuccess = "Чтение параметров измерения успешно осуществлено.",
+                 .leadingWrites = kCutoffWrites,
+                 .writes = kMeasurementWrites,
+                 .writeSuccess = "Запись параметров измерения успешно осуществлена.",
+                 .alsoParts = kCutoffPart}}};
+constexpr PageSection kCutoffSections[] = {
+    {.caption = "ОТСЕЧКА",
+     .buttons = {.name = "cutoff",
+                 .reads = kCutoffReads,
+                 .readSuccess = "Чтение параметров отсечки успешно осуществлено.",
+                 .writes = kCutoffWrites,
+                 .confirmation = "Данные отсечек будут переписаны?.",
+                 .writeSuccess = "Запись отсечек успешно осуществлена."}}};
+constexpr auto kOutput1Sections =
+    outputSections<Output1Groups>("output1-mode", "output1-frequency", "output1-pulse", true);
+constexpr auto kOutput2Sections =
+    outputSections<Output2Groups>("output2-mode", "output2-frequency", "output2-pulse", false);
+constexpr PageSection kCurrentSections[] = {
+    {.caption = "ШКАЛА ТОКОВОГО ВЫХОДА",
+     .buttons = {.name = "current-scale",
+                 .reads = kCurrentScaleReads,
+                 .readSuccess = kCurrentRead,
+                 .writes = kCurrentScaleWrites,
+                 .confirmation = "Данные конфигурации токового выхода будут переписаны?.",
+                 .writeSuccess = "Запись параметров токового выхода успешно осуществлена."}},
+    {.caption = "ПРЯМОЕ УПРАВЛЕНИЕ",
+     .buttons = {.name = "current-direct",
+                 .reads = kCurrentDirectReads,
+                 .readSuccess = kCurrentRead,
+                 .writes = kCurrentDirectWrites,
+                 .confirmation = "Задать прямое управление токовым выходом?.",
+                 .writeSuccess =
+                     "Запись параметров прямого управления токового выхода успешно осуществлена."}},
+    {.caption = "ГРАДУИРОВКА ", .hidden = true},
 };
 
-constexpr std::string_view kPaths[] = {
-    "НАСТРОЙКИ РАБОТЫ/ИЗМЕРЕНИЕ",   "НАСТРОЙКИ РАБОТЫ/ИЗМЕРЕНИЕ ДОП.НАСТР./УПРАВЛ. ОТСЕЧКОЙ",
-    "НАСТРОЙКИ РАБОТЫ/ВЫХОД 1",     "НАСТРОЙКИ РАБОТЫ/ВЫХОД 2",
-    "НАСТРОЙКИ РАБОТЫ/ТОКОВЫЙ ВЫХ",
+// The pages -------------------------------------------------------------------------------
+
+constexpr PageDefinition kPages[] = {
+    {.path = page::measurement,
+     .controls = kMeasurement,
+     .sections = kMeasurementSections,
+     .afterTake = afterMeasurementTake},
+    {.path = page::cutoff,
+     .controls = kCutoff,
+     .sections = kCutoffSections,
+     .afterShow = afterCutoffShow},
+    {.path = page::output1,
+     .controls = kOutput1,
+     .sections = kOutput1Sections,
+     .afterTake = afterOutput1Take},
+    {.path = page::output2,
+     .controls = kOutput2,
+     .sections = kOutput2Sections,
+     .afterTake = afterOutput2Take},
+    {.path = page::currentOutput, .controls = kCurrentOutput, .sections = kCurrentSections},
 };
+
+static_assert(std::ranges::all_of(kPages, wellFormed));
+
+#undef MEMBER
 
 } // namespace
 
-const PageDefinition& pageDefinition(PageId page) {
-    return kPages[static_cast<std::size_t>(page)];
+std::span<const PageDefinition> measurementPages() {
+    return kPages;
 }
-
-std::string_view pagePath(PageId page) {
-    return kPaths[static_cast<std::size_t>(page)];
-}
-
-namespace items {
-std::span<const std::string_view> flowUnits() {
-    return kFlowUnits;
-}
-std::span<const std::string_view> sumUnits() {
-    return kSumUnits;
-}
-std::span<const std::string_view> volumeKinds() {
-    return kVolumeKinds;
-}
-std::span<const std::string_view> averages() {
-    return averageItems();
-}
-std::span<const std::string_view> medianWindows() {
-    return kMedianWindows;
-}
-std::span<const std::string_view> decimalDigits() {
-    return kDecimalDigits;
-}
-std::span<const std::string_view> scaleSources() {
-    return kScaleSources;
-}
-std::span<const std::string_view> outputModes() {
-    return kOutputModes;
-}
-std::span<const std::string_view> frequencyModes() {
-    return kFrequencyModes;
-}
-std::span<const std::string_view> currentModes() {
-    return kCurrentModes;
-}
-std::span<const std::string_view> dataSources() {
-    return kDataSources;
-}
-} // namespace items
 
 } // namespace flowcfg

@@ -1,22 +1,16 @@
-#include "link/WriteGuard.h"
+#include "model/WriteGuard.h"
 
-#include "link/ModbusMaster.h"
 #include "link/Ports.h"
-
-#include <array>
+#include "model/GroupIo.h"
 
 namespace flowcfg {
 
 namespace {
 
-constexpr std::string_view kUnlockDescription = "Запись разблокировки USERLOCK CLBLOCK.";
-constexpr std::string_view kLockDescription = "Запись USERLOCK.";
-
-ExchangeResult writeLocks(LinkContext& ctx, std::uint16_t value, std::string_view description) {
+// Unlock or Lock: both write USERLOCK and CLBLOCK together.
+ExchangeResult writeLocks(LinkContext& ctx, GroupId locks) {
     ctx.pump.pauseMs(400);
-    const std::array<std::uint16_t, 2> words{value, value}; // USERLOCK, CLBLOCK
-    const ExchangeResult result =
-        ModbusMaster(ctx).writeMultipleRegisters(reg::ParameterLocks, words, description);
+    const ExchangeResult result = sendCommand(ctx, locks);
     if (!stepSucceeded(result))
         return result;
     ctx.pump.pauseMs(100);
@@ -39,57 +33,44 @@ std::optional<OperationOutcome> checkProtection(LinkContext& ctx) {
         return failed(ctx, result, false);
     if (writeProtectionOn(ctx) &&
         !ctx.dialogs.askYesNo(std::string(kWarningCaption), std::string(kWriteProtectionWarning),
-                              DialogIcon::Warning))
+                              DialogIcon::Warning, DefaultAnswer::Yes))
         return ended(OperationEnd::Declined);
+    return std::nullopt;
+}
+
+// One stage before the unlock: nullopt to go on, else how the operation ends.
+std::optional<OperationOutcome> runStage(LinkContext& ctx, const WriteOperation& op,
+                                         GuardStage stage) {
+    switch (stage) {
+    case GuardStage::Take:
+        if (op.take && !op.take())
+            return ended(OperationEnd::InputRejected);
+        return std::nullopt;
+    case GuardStage::Check:
+        return op.checksProtection ? checkProtection(ctx) : std::nullopt;
+    case GuardStage::Confirm:
+        if (!op.confirmation.empty() && !confirm(ctx.dialogs, op.confirmation))
+            return ended(OperationEnd::Declined);
+        return std::nullopt;
+    }
     return std::nullopt;
 }
 
 // Steps 2 to 4 in the operation's order: nullopt to go on to the unlock.
 std::optional<OperationOutcome> prepareWrite(LinkContext& ctx, const WriteOperation& op) {
-    const auto take = [&]() -> std::optional<OperationOutcome> {
-        if (op.take && !op.take())
-            return ended(OperationEnd::InputRejected);
-        return std::nullopt;
-    };
-    const auto check = [&]() -> std::optional<OperationOutcome> {
-        return op.checksProtection ? checkProtection(ctx) : std::nullopt;
-    };
-    const auto ask = [&]() -> std::optional<OperationOutcome> {
-        if (!op.confirmation.empty() && !confirm(ctx.dialogs, op.confirmation))
-            return ended(OperationEnd::Declined);
-        return std::nullopt;
-    };
-    switch (op.order) {
-    case GuardOrder::CheckTakeConfirm:
-        if (auto end = check())
+    for (const GuardStage stage : op.order)
+        if (auto end = runStage(ctx, op, stage))
             return end;
-        if (auto end = take())
-            return end;
-        return ask();
-    case GuardOrder::ConfirmCheckTake:
-        if (auto end = ask())
-            return end;
-        if (auto end = check())
-            return end;
-        return take();
-    case GuardOrder::TakeCheckConfirm:
-    default:
-        if (auto end = take())
-            return end;
-        if (auto end = check())
-            return end;
-        return ask();
-    }
+    return std::nullopt;
 }
 
 } // namespace
 
 ExchangeResult readWriteProtection(LinkContext& ctx) {
-    std::array<std::uint16_t, 1> word{};
-    const ExchangeResult result =
-        ModbusMaster(ctx).readHoldingRegisters(reg::DeviceStatus, 1, word);
+    std::vector<std::uint16_t> words;
+    const ExchangeResult result = readGroupWords(ctx, GroupId::DeviceStatus, words);
     if (stepSucceeded(result))
-        ctx.writeProtectionWord = word[0];
+        ctx.writeProtectionWord = words[0];
     ctx.lastStatusRead = result;
     return result;
 }
@@ -99,27 +80,15 @@ bool writeProtectionOn(const LinkContext& ctx) {
 }
 
 ExchangeResult unlockParameters(LinkContext& ctx) {
-    return writeLocks(ctx, 1, kUnlockDescription);
+    return writeLocks(ctx, GroupId::Unlock);
 }
 
 ExchangeResult lockParameters(LinkContext& ctx) {
-    return writeLocks(ctx, 0, kLockDescription);
+    return writeLocks(ctx, GroupId::Lock);
 }
 
 ExchangeResult restartDevice(LinkContext& ctx) {
-    const std::array<std::uint16_t, 1> word{1};
-    const std::string description = ctx.lastWriteDescription;
-    return ModbusMaster(ctx).writeMultipleRegisters(reg::Restart, word, description);
-}
-
-OperationStep rawWriteStep(std::uint16_t start, std::vector<std::uint16_t> values,
-                           std::string description, std::uint32_t pauseAfterMs,
-                           std::uint32_t pauseBeforeMs) {
-    return {[start, values = std::move(values),
-             description = std::move(description)](LinkContext& ctx) {
-                return ModbusMaster(ctx).writeMultipleRegisters(start, values, description);
-            },
-            pauseBeforeMs, pauseAfterMs};
+    return sendCommand(ctx, GroupId::Restart);
 }
 
 ExchangeResult runSteps(LinkContext& ctx, std::span<const OperationStep> steps) {

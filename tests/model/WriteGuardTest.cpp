@@ -1,6 +1,7 @@
-#include "link/WriteGuard.h"
+#include "model/WriteGuard.h"
 
 #include "link/ModbusMaster.h"
+#include "model/GroupIo.h"
 #include "tests/model/MeterFixture.h"
 
 #include <gtest/gtest.h>
@@ -32,13 +33,17 @@ protected:
             ++takes;
             return takeResult;
         };
-        op.steps = {rawWriteStep(0x1047, {2}, "тип выхода ", 400),
-                    rawWriteStep(0x104A, {1}, "тип выхода ", 400)};
+        image.output.diskr_out_type0 = 2;
+        image.output.diskr_out_direct_val_0 = 1;
+        static constexpr GroupTransfer kMode[] = {{GroupId::Output1Type, 0, 400},
+                                                  {GroupId::Output1DirectValue, 0, 400}};
+        op.steps = writeSteps(image, kMode);
         return op;
     }
 
     static constexpr Request kProtectionRead{3, 0x012C, 1};
     static constexpr Request kLocks{16, 0x04FE, 2};
+    DeviceImage image;
     int takes = 0;
     bool takeResult = true;
 };
@@ -227,8 +232,8 @@ TEST_F(WriteGuard, StepsThatReportAndContinueOrAreIgnored) {
     exceptionOn(0x101D, 0x1020, 3);
     WriteOperation op = outputWrite();
     op.checksProtection = false;
-    op.steps.insert(op.steps.begin(), rawWriteStep(0x101D, {0, 0, 0, 0}, "величина отсечки ", 400));
-    op.steps.front().onFailure = OnFailure::ReportAndContinue;
+    const GroupTransfer cutoff[] = {{GroupId::Cutoff, 0, 400, OnFailure::ReportAndContinue}};
+    op.steps.insert(op.steps.begin(), writeSteps(image, cutoff).front());
     EXPECT_EQ(runWriteOperation(ctx, op).end, OperationEnd::Succeeded);
     EXPECT_EQ(dialogs.texts(),
               (std::vector<std::string>{"Данные конфигурации будут переписаны?.",
@@ -250,13 +255,14 @@ TEST_F(WriteGuard, OrderOfCheckTakeAndConfirmation) {
         return true;
     };
     dialogs.answers = {false, false, false};
-    op.order = GuardOrder::CheckTakeConfirm;
+    using enum GuardStage;
+    op.order = {Check, Take, Confirm};
     runWriteOperation(ctx, op);
-    op.order = GuardOrder::ConfirmCheckTake;
+    op.order = {Confirm, Check, Take};
     slave->clearServed();
     dialogs.shown.clear();
     runWriteOperation(ctx, op); // No at the question: no check, no take
-    op.order = GuardOrder::TakeCheckConfirm;
+    op.order = kTakeCheckConfirm;
     runWriteOperation(ctx, op);
     EXPECT_EQ(events, (std::vector<std::string>{"take after 1 requests, 0 questions",
                                                 "take after 0 requests, 1 questions"}));

@@ -6,8 +6,9 @@
 // and warn, ask for confirmation, lift the parameter locks (USERLOCK, CLBLOCK), send the
 // groups with their pauses, set the locks again and report. A page describes its operation
 // as a WriteOperation (steps, texts, hooks) and hands it to runWriteOperation; reading pages
-// do the same with a ReadOperation. Steps are callables, so the register groups of the
-// model (readStep, writeStep in model/GroupIo.h) and raw register writes mix freely.
+// do the same with a ReadOperation. Steps are callables over the register map's groups
+// (readStep, writeStep in model/GroupIo.h); the guard's own registers (status word, locks,
+// restart) are map rows too.
 //
 // Every step counts as failed when its exchange result carries an error bit or an exception
 // code; an answer that arrived intact after a repeat (status exactly 0x8000) is a success.
@@ -16,6 +17,7 @@
 #include "link/LinkContext.h"
 #include "link/Outcome.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -25,30 +27,26 @@
 
 namespace flowcfg {
 
-namespace reg {
-inline constexpr std::uint16_t DeviceStatus = 0x012C;   // bit 15: write protection on
-inline constexpr std::uint16_t ParameterLocks = 0x04FE; // USERLOCK, CLBLOCK
-inline constexpr std::uint16_t Restart = 0x0419;
-inline constexpr std::uint16_t Blink = 0x0416;
-} // namespace reg
-
 inline constexpr std::uint16_t kWriteProtectionBit = 0x8000;
 inline constexpr std::string_view kWarningCaption = "Предупреждение";
 inline constexpr std::string_view kWriteProtectionWarning = "В приборе включена защита от записи.";
 inline constexpr std::string_view kRestartQuestion =
     "Работа программы прибора будет перезапущена?.";
 
-// FC3 of the device status word. On success stores the word as ctx.writeProtectionWord; the
-// result always goes to ctx.lastStatusRead (the measurement screen shows it).
+// FC3 of the device status word (the DeviceStatus row). On success stores the word as
+// ctx.writeProtectionWord; the result always goes to ctx.lastStatusRead (the measurement screen
+// shows it).
 ExchangeResult readWriteProtection(LinkContext& ctx);
 // Bit 15 of the status word as last read successfully.
 bool writeProtectionOn(const LinkContext& ctx);
 
-// 400 ms, then 1 to USERLOCK and CLBLOCK; on success 100 ms and a clean result.
+// 400 ms, then the Unlock row (1 to USERLOCK and CLBLOCK); on success 100 ms and a clean
+// result.
 ExchangeResult unlockParameters(LinkContext& ctx);
-// 400 ms, then 0 to USERLOCK and CLBLOCK; on success 100 ms and a clean result.
+// 400 ms, then the Lock row (0 to both); on success 100 ms and a clean result.
 ExchangeResult lockParameters(LinkContext& ctx);
-// 1 to the restart register, logged with the description of the previous write.
+// The Restart row (1 to the restart register), logged with the description of the previous
+// write.
 ExchangeResult restartDevice(LinkContext& ctx);
 
 // What an operation does when a step fails.
@@ -66,18 +64,18 @@ struct OperationStep {
     std::uint32_t pauseAfterMs = 0;
     OnFailure onFailure = OnFailure::Stop;
 };
-using WriteStep = OperationStep;
-using ReadStep = OperationStep;
 
-// FC16 of fixed words, for command registers and writes that are not an image group.
-OperationStep rawWriteStep(std::uint16_t start, std::vector<std::uint16_t> values,
-                           std::string description, std::uint32_t pauseAfterMs = 0,
-                           std::uint32_t pauseBeforeMs = 0);
-
-// Where the protection check and the take stand relative to the confirmation. Most pages
-// take, check, then ask; the network write checks before it takes; the clock write asks
-// before it checks.
-enum class GuardOrder : std::uint8_t { TakeCheckConfirm, CheckTakeConfirm, ConfirmCheckTake };
+// The stages before the unlock, in the order an operation runs them. Most pages take,
+// check, then ask (kTakeCheckConfirm); the network write checks before it takes and the
+// clock write asks before it checks: another order is one more constant.
+enum class GuardStage : std::uint8_t {
+    Take,    // WriteOperation::take
+    Check,   // the protection read and warning, when checksProtection
+    Confirm, // the question, when there is one
+};
+using GuardOrder = std::array<GuardStage, 3>;
+inline constexpr GuardOrder kTakeCheckConfirm{GuardStage::Take, GuardStage::Check,
+                                              GuardStage::Confirm};
 
 struct WriteOperation {
     bool checksProtection = false;
@@ -86,13 +84,13 @@ struct WriteOperation {
     // Copies the page into the image with validation; false (ParseFailed) ends the operation
     // with nothing written (the take shows its own message). Null: nothing to take.
     std::function<bool()> take;
-    std::vector<WriteStep> steps;
+    std::vector<OperationStep> steps;
     bool lockAfter = true; // set USERLOCK/CLBLOCK again after the steps
-    GuardOrder order = GuardOrder::TakeCheckConfirm;
+    GuardOrder order = kTakeCheckConfirm;
 };
 
 struct ReadOperation {
-    std::vector<ReadStep> steps;
+    std::vector<OperationStep> steps;
     std::string success;        // text of the success box; empty: no box
     std::function<void()> show; // copies the image to the page after all steps succeeded
 };
@@ -122,8 +120,8 @@ ExchangeResult runSteps(LinkContext& ctx, std::span<const OperationStep> steps);
 // The standard write sequence. Holds the operation guard for its whole length; returns Busy
 // at once when another operation is exchanging.
 OperationOutcome runWriteOperation(LinkContext& ctx, const WriteOperation& op);
-// The short read form: reopen the port, run the steps, then show and the success box, or the
-// failure box.
+// The short read form: reopen the port, run the steps, then show (which also renders the
+// screen, so the box stands over the new values) and the success box, or the failure box.
 OperationOutcome runReadOperation(LinkContext& ctx, const ReadOperation& op);
 // "ПЕРЕЗАГРУЗКА ПРИБОРА": reopen, confirm, unlock, restart; the locks are not set again.
 OperationOutcome runRestart(LinkContext& ctx);

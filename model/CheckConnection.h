@@ -1,6 +1,6 @@
 #pragma once
-// "Проверить связь": reopen the port and make the meter blink (1 to register 0x0416 with FC16).
-// The caller stops the measurement polling first.
+// "Проверить связь": reopen the port and make the meter blink (the Blink row of the register
+// map). The caller stops the measurement polling first.
 
 #include "link/ExchangeStatus.h"
 #include "link/LinkContext.h"
@@ -11,8 +11,6 @@
 
 namespace flowcfg {
 
-inline constexpr std::uint16_t kBlinkRegister = 0x0416;
-inline constexpr std::string_view kBlinkDescription = "Команда на мигание.";
 inline constexpr std::string_view kMeterAnsweredText = "Прибор ответил.";
 
 // Shows "Прибор ответил." on success (status & 0x7FFF is 0, no exception) and the outcome box

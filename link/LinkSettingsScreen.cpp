@@ -1,0 +1,71 @@
+#include "link/LinkSettingsScreen.h"
+
+#include <string>
+
+namespace flowcfg {
+
+namespace {
+
+constexpr std::string_view kSpeeds[] = {"1200",  "2400",  "4800",  "9600",
+                                        "19200", "38400", "57600", "115200"};
+constexpr std::string_view kParities[] = {"Без паритета", "Нечетный", "Четный"};
+constexpr std::uint16_t kFirstSpeedIndex = 3;
+constexpr int kAddressCount = 248;
+constexpr int kUnknownSpeedItem = 3; // "9600"
+
+} // namespace
+
+std::span<const std::string_view> speedItems() {
+    return kSpeeds;
+}
+
+std::span<const std::string_view> parityItems() {
+    return kParities;
+}
+
+const std::vector<std::string>& addressItems() {
+    static const std::vector<std::string> items = [] {
+        std::vector<std::string> out;
+        for (int a = 0; a < kAddressCount; ++a) {
+            std::string text = std::to_string(a);
+            out.push_back(std::string(3 - text.size(), ' ') + text);
+        }
+        return out;
+    }();
+    return items;
+}
+
+LinkSelection linkSelection(const LinkSettings& s) {
+    LinkSelection out;
+    const int item = static_cast<int>(s.speedIndex) - kFirstSpeedIndex;
+    out.speed = item >= 0 && item < static_cast<int>(std::size(kSpeeds)) ? item : kUnknownSpeedItem;
+    out.parity = s.parity < std::size(kParities) ? s.parity : 0;
+    out.address = s.NetAdrr < kAddressCount ? s.NetAdrr : -1;
+    out.status = linkStatusText(s);
+    return out;
+}
+
+bool chooseSpeed(LinkSettings& settings, int index) {
+    settings.speedIndex = index < 0 ? 7 : static_cast<std::uint16_t>(index + kFirstSpeedIndex);
+    return true;
+}
+
+bool chooseParity(LinkSettings& settings, int index) {
+    settings.parity = index < 0 ? 0 : static_cast<std::uint16_t>(index);
+    return true;
+}
+
+bool chooseAddress(LinkSettings& settings, int index) {
+    if (index >= 0)
+        settings.NetAdrr = static_cast<std::uint16_t>(index);
+    return false;
+}
+
+bool choosePort(LinkSettings& settings, const std::vector<std::uint16_t>& foundPorts, int index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= foundPorts.size())
+        return false;
+    settings.Number = foundPorts[static_cast<std::size_t>(index)];
+    return true;
+}
+
+} // namespace flowcfg
