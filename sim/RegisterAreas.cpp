@@ -9,24 +9,21 @@ namespace {
 
 using enum Access;
 
-// Every group of the register index; the command registers read back 0.
+// Every group of the register index.
 constexpr std::array kAreas{
     RegisterArea{0x0000, 8, ReadOnly},  // primary transducer: flow, status words, first part
     RegisterArea{0x0100, 60, ReadOnly}, // measured values block and outputs block
     RegisterArea{0x0200, 14, ReadOnly}, // external sensors, measured
-    RegisterArea{0x0400, 1, ReadOnly},  // model
-    RegisterArea{0x0401, 7, Config},    // factory number, versions, date of manufacture
+    RegisterArea{0x0400, 8, Config},    // model, factory number, versions, date of manufacture
     RegisterArea{0x0408, 3, Config},    // network: address, speed, parity
-    RegisterArea{0x0416, 1, Open},      // blink
+    RegisterArea{0x0416, 1, Signal},    // blink
     RegisterArea{0x0419, 1, Command},   // restart
     RegisterArea{0x0420, 6, Config},    // clock
     RegisterArea{0x04F0, 1, Config},    // front-panel password
     RegisterArea{0x04FE, 2, Open},      // USERLOCK, CLBLOCK
     RegisterArea{0x0500, 9, ReadOnly},  // primary transducer, second part
     RegisterArea{0x0510, 42, ReadOnly}, // primary transducer, third part
-    RegisterArea{0x0540, 6, Config},    // electrode cleaning settings
-    RegisterArea{0x0546, 1, Command},   // cleaning on (2) / off (4)
-    RegisterArea{0x0547, 1, Config},
+    RegisterArea{0x0540, 8, Config},    // electrode cleaning; 0x0546 on (2) / off (4), reads state
     RegisterArea{0x07A3, 1, Command},   // cleaning on (1) / off (0), service page
     RegisterArea{0x1000, 8, Config},    // measurement settings
     RegisterArea{0x1010, 5, Config},    // flow range
@@ -47,7 +44,8 @@ constexpr std::array kAreas{
     RegisterArea{0x1096, 1, ReadOnly},  // nominal diameter
     RegisterArea{0x1098, 2, Config},    // linear scale source, empty pipe
     RegisterArea{0x10A0, 58, Config},   // error enables
-    RegisterArea{0x1100, 2, Config},    // technological connector protocol
+    RegisterArea{0x1100, 1, Config},    // technological connector protocol
+    RegisterArea{0x1101, 1, Command},   // its companion word, always written 0
     RegisterArea{0x1102, 2, Command},   // volume reset
     RegisterArea{0x1500, 3, Config},    // archive interval, frame type, frame number after read
     RegisterArea{0x1503, 6, ReadOnly},  // archive settings tail, frame counters
@@ -72,6 +70,17 @@ const std::vector<Access>& accessTable() {
     return table;
 }
 
+template <typename Allowed>
+bool rangeIs(std::uint32_t start, std::uint32_t count, Allowed allowed) {
+    if (count == 0 || start + count > 0x10000)
+        return false;
+    const auto& t = accessTable();
+    for (std::uint32_t r = start; r < start + count; ++r)
+        if (!allowed(t[r]))
+            return false;
+    return true;
+}
+
 } // namespace
 
 std::span<const RegisterArea> registerAreas() {
@@ -83,13 +92,12 @@ Access accessOf(std::uint16_t address) {
 }
 
 bool readableRange(std::uint32_t start, std::uint32_t count) {
-    if (count == 0 || start + count > 0x10000)
-        return false;
-    const auto& t = accessTable();
-    for (std::uint32_t r = start; r < start + count; ++r)
-        if (t[r] == None)
-            return false;
-    return true;
+    return rangeIs(start, count,
+                   [](Access a) { return a == ReadOnly || a == Config || a == Open; });
+}
+
+bool writableRange(std::uint32_t start, std::uint32_t count) {
+    return rangeIs(start, count, [](Access a) { return a != None && a != ReadOnly; });
 }
 
 } // namespace flowcfg::sim
