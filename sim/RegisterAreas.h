@@ -13,15 +13,15 @@ enum class Access : std::uint8_t {
     None,     // no such register
     ReadOnly, // measured values, counters, identity of the measuring module
     Config,   // a setting: written only while USERLOCK and CLBLOCK are lifted
-    Command,  // an action on write (restart, volume reset, cleaning): needs the unlock; not read
-    Open,     // written at any time and read: the lock pair itself
-    Signal,   // an action written at any time, not read: the blink command
+    Command,  // an action on write (restart, volume reset, cleaning): also needs the unlock
+    Open,     // written at any time: the blink command and the lock pair itself
 };
 
 struct RegisterArea {
     std::uint16_t start;
     std::uint16_t count;
     Access access;
+    bool writeOnly = false; // a command: acts when written, holds nothing to read
 };
 
 // The meter's registers, in address order.
