@@ -73,20 +73,16 @@ void Meter::loadDefaults(const MeterConfig& c) {
     set(0x1091, {0x0200, 0});
     regs_[0x1096] = 50;
     regs_[reg::kEmptyPipe] = 0x0001; // flow and velocity set to 0 on an empty pipe
-    // Error permissions: general permission on every kind the meter detects, with the output
-    // signalling (and for the empty pipe and the broken coils the error current) where it
-    // matters; the words between the permission words are reserved.
-    for (std::uint16_t w = 0; w < 56; w += 2)
-        regs_[reg::kErrorEnables + w] = 0x0001;
-    for (const auto& [word, bits] : {std::pair{12, 0x0009},
-                                     {14, 0x0009},
-                                     {22, 0x0029},
-                                     {30, 0x000B},
-                                     {38, 0x0049},
-                                     {40, 0x0049},
-                                     {48, 0x0000},
-                                     {54, 0x0019}})
-        regs_[reg::kErrorEnables + word] = static_cast<std::uint16_t>(bits);
+    // Error permissions, one word per kind of error at these words of the block: general
+    // permission everywhere, output signalling for the range errors, the error current for the
+    // empty pipe and the broken coils, the cut-off not signalled; the other words are reserved.
+    constexpr std::pair<std::uint16_t, std::uint16_t> kPermissions[] = {
+        {0, 0x0001},  {8, 0x0001},  {12, 0x0009}, {14, 0x0009}, {22, 0x0029}, {24, 0x0001},
+        {26, 0x0001}, {28, 0x0001}, {30, 0x000B}, {32, 0x0001}, {34, 0x0001}, {36, 0x0001},
+        {38, 0x0049}, {40, 0x0049}, {42, 0x0001}, {44, 0x0001}, {46, 0x0001}, {48, 0x0000},
+        {50, 0x0001}, {52, 0x0001}, {54, 0x0019}};
+    for (const auto& [word, bits] : kPermissions)
+        regs_[reg::kErrorEnables + word] = bits;
     set(reg::kArchiveInterval, {c.archiveIntervalSec, 1, 0});
     putU32(reg::kReadFrameNumber, 1);
     // External temperature sensor: Pt100 calibration points, platinum 385 curve.
@@ -102,7 +98,11 @@ void Meter::loadDefaults(const MeterConfig& c) {
     putFloat(0x170A, 3.9083e-3F);
     putFloat(0x170C, -5.775e-7F);
     putFloat(reg::kCoefficientC, -4.183e-12F * (1.0F + 0.1F * static_cast<float>(c.position)));
-    set(0x1710, {0x3F80, 0, 0x4000, 0, 0x4040, 0, 0x4080, 0}); // D1..D4: 1, 2, 3, 4
+    for (const auto& [a, d] : {std::pair{0x1710, 1.5e-10F},
+                               {0x1712, -2.5e-13F},
+                               {0x1714, 3.0e-16F},
+                               {0x1716, -4.0e-19F}}) // D1..D4
+        putFloat(static_cast<std::uint16_t>(a), d);
     putFloat(reg::kExternalR0, 100.0F);
     regs_[reg::kPressureUnit] = 1; // kPa
     regs_[0x1800] = 1;
