@@ -212,8 +212,13 @@ std::vector<std::uint8_t> rawExchange(const std::string& device, std::vector<std
 // Registers 0x0401..0x0402 (the factory number) of the meter at `address`, read on `line`;
 // nothing when no meter answers within half a second.
 Words factoryNumber(const std::string& device, std::uint8_t address, RawLine line) {
-    const auto answer = rawExchange(device, {address, 0x03, 0x04, 0x01, 0x00, 0x02}, 9, line,
-                                    std::chrono::milliseconds(500));
+    const std::vector<std::uint8_t> request{
+        address,       // address
+        0x03,          // read holding registers
+        0x04,    0x01, // start 0x0401
+        0x00,    0x02, // two registers
+    };
+    const auto answer = rawExchange(device, request, 9, line, std::chrono::milliseconds(500));
     if (answer.size() != 9 || !sim::crcValid(answer))
         return {};
     return {static_cast<std::uint16_t>(answer[3] << 8 | answer[4]),
@@ -230,9 +235,15 @@ TEST(FlowsimInterop, MetersOnOneLineHearOnlyTheirOwnLine) {
     EXPECT_EQ(factoryNumber(dev, 3, n81), Words{}); // at another parity: noise to meter 3
     EXPECT_EQ(factoryNumber(dev, 3, e81), (Words{0x0003, 0xF943}));
     // A broadcast blink at 8N1: meters 1 and 2 take it, nobody answers.
-    EXPECT_TRUE(rawExchange(dev, {0x00, 0x10, 0x04, 0x16, 0x00, 0x01, 0x02, 0x00, 0x01}, 1, n81,
-                            std::chrono::milliseconds(300))
-                    .empty());
+    const std::vector<std::uint8_t> blink{
+        0x00,       // broadcast
+        0x10,       // write multiple registers
+        0x04, 0x16, // start 0x0416
+        0x00, 0x01, // one register
+        0x02,       // byte count
+        0x00, 0x01, // value 1
+    };
+    EXPECT_TRUE(rawExchange(dev, blink, 1, n81, std::chrono::milliseconds(300)).empty());
     EXPECT_EQ(flowsim.stop(), 0);
     const std::string log = flowsim.log();
     EXPECT_NE(log.find("meter 0 at address 1: stopped after 2 requests (1 answered, 1 not heard), "
