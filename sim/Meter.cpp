@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <numbers>
 
 namespace flowcfg::sim {
@@ -16,6 +17,32 @@ namespace {
 constexpr std::uint64_t kStepMs = 100; // integration step of the totals
 
 constexpr std::uint32_t kBauds[] = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
+
+// The values the meter takes in the registers that have limits; commands take their one value.
+struct ValueLimit {
+    std::uint16_t address, lo, hi;
+};
+constexpr ValueLimit kLimits[] = {
+    {reg::kNetAddress, 1, 247},
+    {reg::kNetSpeed, 3, 10},
+    {reg::kNetParity, 0, 2},
+    {reg::kManufactureDay, 1, 31},
+    {reg::kManufactureMonth, 1, 12},
+    {reg::kPanelPassword, 0, 9999},
+    {reg::kBlink, 1, 1},
+    {reg::kRestart, 1, 1},
+    {reg::kUserLock, 0, 1},
+    {reg::kClLock, 0, 1},
+    {reg::kServiceCleaning, 0, 1},
+    {reg::kConnectorProtocol, 0, 1},     // 0 internal protocol, 1 Modbus
+    {reg::kConnectorProtocol + 1, 0, 0}, // always 0
+    {reg::kVolumeReset, 1, 1},
+    {reg::kVolumeReset + 1, 1, 1},
+    {reg::kArchiveInterval, 0, 3600},
+    {reg::kArchiveInterval + 1, 0, 1},
+    {reg::kFrameNumberAfterRead, 0, 2},
+    {reg::kPressureUnit, 0, 2}, // Pa, kPa, MPa
+};
 
 } // namespace
 
@@ -126,43 +153,19 @@ bool Meter::unlocked() const {
 }
 
 bool Meter::valueAccepted(std::uint16_t address, std::uint16_t v) const {
-    switch (address) {
-    case reg::kNetAddress:
-        return v >= 1 && v <= 247;
-    case reg::kNetSpeed:
-        return v >= 3 && v <= 10;
-    case reg::kNetParity:
-        return v <= 2;
-    case reg::kBlink:
-    case reg::kRestart:
-    case reg::kVolumeReset:
-    case reg::kVolumeReset + 1:
-        return v == 1;
-    case reg::kUserLock:
-    case reg::kClLock:
-    case reg::kServiceCleaning:
-        return v <= 1;
-    case reg::kCleaningCommand:
+    if (address == reg::kCleaningCommand)
         return v == 2 || v == 4;
-    case reg::kArchiveInterval:
-        return v <= 3600;
-    case reg::kArchiveInterval + 1:
-        return v <= 1;
-    case reg::kFrameNumberAfterRead:
-        return v <= 2;
-    default:
-        return true;
-    }
+    const auto* limit = std::find_if(std::begin(kLimits), std::end(kLimits),
+                                     [&](const ValueLimit& l) { return l.address == address; });
+    return limit == std::end(kLimits) || (v >= limit->lo && v <= limit->hi);
 }
 
 ModbusException Meter::write(std::uint16_t start, std::span<const std::uint16_t> values) {
-    if (!readableRange(start, static_cast<std::uint32_t>(values.size())))
+    if (!writableRange(start, static_cast<std::uint32_t>(values.size())))
         return ModbusException::IllegalDataAddress;
     bool needsUnlock = false;
     for (std::size_t i = 0; i < values.size(); ++i) {
         const Access a = accessOf(static_cast<std::uint16_t>(start + i));
-        if (a == Access::ReadOnly)
-            return ModbusException::IllegalDataAddress;
         needsUnlock = needsUnlock || a == Access::Config || a == Access::Command;
     }
     if (needsUnlock && !unlocked())
@@ -204,10 +207,12 @@ void Meter::act(std::uint16_t a, std::uint16_t v) {
         return;
     case reg::kCleaningCommand:
         cleaning_ = v == 2;
-        return;
+        return; // reads back the state
     case reg::kServiceCleaning:
         cleaning_ = v == 1;
         return;
+    case reg::kConnectorProtocol + 1:
+        return; // the companion word holds nothing
     case reg::kVolumeReset:
     case reg::kVolumeReset + 1:
         regs_[a] = v;
@@ -245,8 +250,18 @@ ModbusException Meter::readArchiveBlock(std::uint32_t block,
 
 // --- line ----------------------------------------------------------------------------------
 
+std::uint32_t baudOfSpeedCode(std::uint16_t code) {
+    return code >= 3 && code <= 10 ? kBauds[code - 3] : 0;
+}
+
+std::uint16_t speedCodeOf(std::uint32_t baud) {
+    const auto* it = std::find(std::begin(kBauds), std::end(kBauds), baud);
+    return it == std::end(kBauds) ? 0 : static_cast<std::uint16_t>(it - std::begin(kBauds) + 3);
+}
+
 std::uint32_t Meter::baud() const {
-    return speedCode_ >= 3 && speedCode_ <= 10 ? kBauds[speedCode_ - 3] : 19200;
+    const std::uint32_t b = baudOfSpeedCode(speedCode_);
+    return b != 0 ? b : 19200;
 }
 
 void Meter::activateLine() {

@@ -15,8 +15,12 @@
 //                   order of bits 8..9 of 0x0105
 //   0x012C          bit 15 = write protection; bit 0 / bit 1 = discrete output 1 / 2 active
 //   0x0131..0x013B  current output, output frequencies and modes
-//   0x0200..0x020D  external temperature and pressure sensors
-//   0x0420..0x0425  the meter's clock
+//   0x0200..0x020D  external temperature and pressure sensors: the sensor's ADC code as the
+//                   hardware gives it, turned into resistance by the calibration points
+//                   0x1701..0x1708, into temperature by R0 and the characteristic (platinum
+//                   385 or the user's A, B), then shift and adjustment 0x1904..0x1907
+//   0x0420..0x0425  the meter's clock, running from the time last set
+//   0x0546          2 while the electrodes are being cleaned, else 4
 //   0x1505..0x150C  archive frame counters, frames per block
 //   0x5008..0x5009  vortex signal amplitude
 
@@ -42,6 +46,11 @@ struct MeterConfig {
     std::uint16_t flowStatusHi = 0;         // bits always set in 0x0103
     std::uint16_t flowStatusLo = 0;         // bits always set in 0x0104
     CivilTime clock{2026, 12, 7, 12, 0, 0}; // the meter's clock at time 0
+    // The meter's place among several on one line (0 = the first): it gives each meter its own
+    // factory number (260417 + position) and its own values of the registers no profile key
+    // carries (0x1700 = 0x0C05 + position; coefficient C at 0x170E = -4.183e-12 x (1 + position
+    // / 10)).
+    std::uint16_t position = 0;
 };
 
 // Register numbers the meter acts on.
@@ -61,6 +70,10 @@ inline constexpr std::uint16_t kRestart = 0x0419;
 inline constexpr std::uint16_t kClock = 0x0420;
 inline constexpr std::uint16_t kUserLock = 0x04FE;
 inline constexpr std::uint16_t kClLock = 0x04FF;
+inline constexpr std::uint16_t kIdentity = 0x0400;
+inline constexpr std::uint16_t kManufactureDay = 0x0405;
+inline constexpr std::uint16_t kManufactureMonth = 0x0406;
+inline constexpr std::uint16_t kPanelPassword = 0x04F0;
 inline constexpr std::uint16_t kCleaningCommand = 0x0546;
 inline constexpr std::uint16_t kServiceCleaning = 0x07A3;
 inline constexpr std::uint16_t kFlowUnitSetting = 0x1007;
@@ -77,13 +90,32 @@ inline constexpr std::uint16_t kEmulationMax = 0x1040;
 inline constexpr std::uint16_t kEmulationHalfPeriod = 0x1044;
 inline constexpr std::uint16_t kEmulationErrLo = 0x1045;
 inline constexpr std::uint16_t kEmulationErrHi = 0x1046;
+inline constexpr std::uint16_t kEmptyPipe = 0x1099;
+inline constexpr std::uint16_t kErrorEnables = 0x10A0;
+inline constexpr std::uint16_t kConnectorProtocol = 0x1100;
 inline constexpr std::uint16_t kVolumeReset = 0x1102;
 inline constexpr std::uint16_t kArchiveInterval = 0x1500;
 inline constexpr std::uint16_t kFrameNumberAfterRead = 0x1502;
 inline constexpr std::uint16_t kFrameCounters = 0x1505;
 inline constexpr std::uint16_t kReadFrameNumber = 0x1509;
 inline constexpr std::uint16_t kFramesPerBlock = 0x150B;
+inline constexpr std::uint16_t kTemperatureCalibration = 0x1700;
+inline constexpr std::uint16_t kCharacteristic = 0x1709;
+inline constexpr std::uint16_t kCoefficientC = 0x170E;
+inline constexpr std::uint16_t kExternalR0 = 0x1718;
+inline constexpr std::uint16_t kPressureUnit = 0x171A;
+inline constexpr std::uint16_t kTemperatureShift = 0x1904;
+inline constexpr std::uint16_t kTemperatureAdjustment = 0x1906;
+inline constexpr std::uint16_t kSignalAmplitude = 0x5008;
+inline constexpr std::uint16_t kAmplitudeCutOff = 0x5506;
+inline constexpr std::uint16_t kCoefficientCount = 0x7DFF;
+inline constexpr std::uint16_t kCoefficients = 0x7E00;
 } // namespace reg
+
+// The line speeds the meter has, by their codes 3..10 (1200..115200 baud): 0 for another
+// code, and the code of a speed (0 for another speed).
+std::uint32_t baudOfSpeedCode(std::uint16_t code);
+std::uint16_t speedCodeOf(std::uint32_t baud);
 
 // Flow in normal operation (emulation mode 0), m3/h, with a slow wobble around it.
 inline constexpr double kNormalFlowM3h = 12.5;
@@ -153,6 +185,7 @@ public:
 private:
     void loadDefaults(const MeterConfig& config);
     void fillHistory(std::uint32_t frames);
+    bool emulating() const;              // emulation mode 1 or 2
     double sourceFlow(double tMs) const; // before cut-off, m3/h
     bool cutOff(double q) const;
     void step(std::uint64_t toMs);

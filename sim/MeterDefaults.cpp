@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <numbers>
+#include <utility>
 
 namespace flowcfg::sim {
 
@@ -15,9 +17,12 @@ void Meter::loadDefaults(const MeterConfig& c) {
         for (auto w : words)
             regs_[a++] = w;
     };
-    // Identity: model, factory number 260417, hardware 3, software 105, made 15.06.2024.
-    set(0x0400, {10, 0x0003, 0xF941, 3, 105, 15, 6, 2024});
+    // Identity: model, factory number 260417 (+ position), hardware 3, software 105, made
+    // 15.06.2024; front-panel password 1234.
+    set(reg::kIdentity, {10, 0, 0, 3, 105, 15, 6, 2024});
+    putU32(reg::kIdentity + 1, 260417U + c.position);
     set(reg::kNetAddress, {c.address, c.speedCode, c.parity});
+    regs_[reg::kPanelPassword] = 1234;
     // Measuring module: model, sensor number, versions; sensor type, flange, diameter, range.
     set(0x0500, {10, 0x0001, 0x2F6A, 2, 0x0102, 0x0200, 0, 0, 0});
     set(0x0510, {0x0200, 0x0001});
@@ -27,8 +32,8 @@ void Meter::loadDefaults(const MeterConfig& c) {
     putFloat(0x0518, 0.36F);
     putFloat(0x0522, 0.05F);
     putFloat(0x0524, 0.02F);
-    set(0x0540, {0, 7, 0, 60});            // cleaning every 7 days for 60 s
-    set(0x1000, {0, 4, 0, 0, 0, 0, 0, 2}); // 4 averages, flow in m3/h
+    set(0x0540, {0, 7, 0, 60, 0, 0, 4, 0}); // cleaning every 7 days for 60 s; not cleaning
+    set(0x1000, {0, 4, 0, 0, 0, 0, 0, 2});  // 4 averages, flow in m3/h
     putFloat(reg::kRangeMin, 0.36F);
     putFloat(reg::kRangeMax, 72.0F);
     putFloat(0x1019, 0.05F);
@@ -67,9 +72,22 @@ void Meter::loadDefaults(const MeterConfig& c) {
     regs_[0x108F] = 3;
     set(0x1091, {0x0200, 0});
     regs_[0x1096] = 50;
+    regs_[reg::kEmptyPipe] = 0x0001; // flow and velocity set to 0 on an empty pipe
+    // Error permissions, one word per kind of error at these words of the block: general
+    // permission everywhere, output signalling for the range errors, the error current for the
+    // empty pipe and the broken coils, the cut-off not signalled; the other words are reserved.
+    constexpr std::pair<std::uint16_t, std::uint16_t> kPermissions[] = {
+        {0, 0x0001},  {8, 0x0001},  {12, 0x0009}, {14, 0x0009}, {22, 0x0029}, {24, 0x0001},
+        {26, 0x0001}, {28, 0x0001}, {30, 0x000B}, {32, 0x0001}, {34, 0x0001}, {36, 0x0001},
+        {38, 0x0049}, {40, 0x0049}, {42, 0x0001}, {44, 0x0001}, {46, 0x0001}, {48, 0x0000},
+        {50, 0x0001}, {52, 0x0001}, {54, 0x0019}};
+    for (const auto& [word, bits] : kPermissions)
+        regs_[reg::kErrorEnables + word] = bits;
     set(reg::kArchiveInterval, {c.archiveIntervalSec, 1, 0});
     putU32(reg::kReadFrameNumber, 1);
     // External temperature sensor: Pt100 calibration points, platinum 385 curve.
+    // Word 0 (its meaning is the meter's own) and coefficient C differ from meter to meter.
+    regs_[reg::kTemperatureCalibration] = static_cast<std::uint16_t>(0x0C05 + c.position);
     // ADC codes of the two points, stored low word first.
     regs_[0x1701] = static_cast<std::uint16_t>(1200000 & 0xFFFF);
     regs_[0x1702] = static_cast<std::uint16_t>(1200000 >> 16);
@@ -79,19 +97,28 @@ void Meter::loadDefaults(const MeterConfig& c) {
     putFloat(0x1707, 138.5F);
     putFloat(0x170A, 3.9083e-3F);
     putFloat(0x170C, -5.775e-7F);
-    putFloat(0x170E, -4.183e-12F);
-    putFloat(0x1718, 100.0F);
-    regs_[0x171A] = 1; // kPa
+    putFloat(reg::kCoefficientC, -4.183e-12F * (1.0F + 0.1F * static_cast<float>(c.position)));
+    for (const auto& [a, d] : {std::pair{0x1710, 1.5e-10F},
+                               {0x1712, -2.5e-13F},
+                               {0x1714, 3.0e-16F},
+                               {0x1716, -4.0e-19F}}) // D1..D4
+        putFloat(static_cast<std::uint16_t>(a), d);
+    putFloat(reg::kExternalR0, 100.0F);
+    regs_[reg::kPressureUnit] = 1; // kPa
     regs_[0x1800] = 1;
     putFloat(0x1902, 1.0F);
-    putFloat(0x1906, 1.0F);
-    putFloat(0x5506, 5.0F);
-    // Calibration coefficients of the measuring module: 8 pairs in use.
-    regs_[0x7DFF] = 0x0800;
+    putFloat(reg::kTemperatureAdjustment, 1.0F);
+    putFloat(reg::kAmplitudeCutOff, 5.0F);
+    // Calibration coefficients of the measuring module: the count in the high byte, then
+    // (current Gi, gain Gv) pairs; the entries past the count hold 0.
+    constexpr std::pair<float, float> kPairs[] = {
+        {0.0500F, 0.9968F}, {0.1000F, 0.9981F}, {0.2500F, 0.9994F}, {0.5000F, 1.0003F},
+        {1.0000F, 1.0010F}, {2.0000F, 1.0007F}, {5.0000F, 1.0002F}, {10.0000F, 0.9999F}};
+    regs_[reg::kCoefficientCount] = static_cast<std::uint16_t>(std::size(kPairs) << 8);
     for (std::uint16_t i = 0; i < 20; ++i) {
-        const std::uint16_t a = static_cast<std::uint16_t>(0x7E00 + i * 4);
-        putFloat(a, i < 8 ? 0.125F * static_cast<float>(i + 1) : 0.0F);
-        putFloat(a + 2, i < 8 ? 1.0F + 0.0025F * static_cast<float>(i) : 0.0F);
+        const auto a = static_cast<std::uint16_t>(reg::kCoefficients + i * 4);
+        putFloat(a, i < std::size(kPairs) ? kPairs[i].first : 0.0F);
+        putFloat(a + 2, i < std::size(kPairs) ? kPairs[i].second : 0.0F);
     }
 }
 

@@ -12,6 +12,10 @@ namespace flowcfg::sim {
 
 namespace {
 
+// The platinum 385 characteristic and the factory line of the temperature ADC.
+constexpr double kPt385A = 3.9083e-3, kPt385B = -5.775e-7;
+constexpr double kAdcCode100 = 1200000, kAdcCode138 = 1662000; // codes at 100 and 138.5 ohm
+
 double wave(double tMs, double periodMs) {
     return std::sin(2 * std::numbers::pi * tMs / periodMs);
 }
@@ -33,6 +37,11 @@ double flowUnitFactor(std::uint16_t code) {
 } // namespace
 
 // --- flow ------------------------------------------------------------------------------------
+
+bool Meter::emulating() const {
+    const std::uint16_t mode = regs_[reg::kEmulationMode];
+    return mode == 1 || mode == 2; // another mode is kept but runs as normal operation
+}
 
 double Meter::sourceFlow(double tMs) const {
     switch (regs_[reg::kEmulationMode]) {
@@ -71,14 +80,14 @@ std::uint16_t Meter::flowStatusHi() const {
         hi |= kAboveRange;
     if (cleaning_)
         hi |= kCleaningActive;
-    if (regs_[reg::kEmulationMode] != 0)
+    if (emulating())
         hi |= regs_[reg::kEmulationErrHi];
     return hi;
 }
 
 std::uint16_t Meter::flowStatusLo() const {
     std::uint16_t lo = forcedLo_;
-    if (regs_[reg::kEmulationMode] != 0)
+    if (emulating())
         lo |= regs_[reg::kEmulationErrLo];
     return lo;
 }
@@ -154,11 +163,12 @@ void Meter::refresh() {
     const int fields[] = {now.year, now.month, now.day, now.hour, now.minute, now.second};
     for (std::size_t i = 0; i < 6; ++i)
         regs_[reg::kClock + i] = static_cast<std::uint16_t>(fields[i]);
+    regs_[reg::kCleaningCommand] = cleaning_ ? 2 : 4;
     putU32(reg::kFrameCounters, archive_.totalFrames());
     putU32(reg::kFrameCounters + 2, archive_.currentFrame());
     regs_[reg::kFramesPerBlock] = archive_.framesPerBlock();
     const double t = static_cast<double>(timeMs_);
-    putFloat(0x5008, static_cast<float>(12.0 + 0.5 * wave(t, 13000)));
+    putFloat(reg::kSignalAmplitude, static_cast<float>(12.0 + 0.5 * wave(t, 13000)));
 }
 
 void Meter::refreshMeasured() {
@@ -227,28 +237,46 @@ void Meter::refreshOutputs() {
 
 void Meter::refreshSensors() {
     const double t = static_cast<double>(timeMs_);
-    const double temp = 19.6 + 0.4 * wave(t, 900000);
+    // The sensor and the ADC as the hardware has them: a Pt100 and the factory line from
+    // resistance to code.
+    const double trueTemp = 19.6 + 0.4 * wave(t, 900000);
+    const double trueR = 100.0 * (1 + kPt385A * trueTemp + kPt385B * trueTemp * trueTemp);
+    const double code = kAdcCode100 + (trueR - 100.0) * (kAdcCode138 - kAdcCode100) / (138.5 - 100);
+    const auto adc = static_cast<std::uint32_t>(std::clamp(code, 0.0, 4294967295.0));
     const double kpa = 412.5 + 1.5 * wave(t, 31000);
-    const std::uint16_t unit = regs_[0x171A];
-    const double pressure = unit == 0 ? kpa * 1000 : unit == 2 ? kpa / 1000 : kpa;
-    const double r = floatAt(0x1718) * (1 + floatAt(0x170A) * temp + floatAt(0x170C) * temp * temp);
+    const auto adc2 = static_cast<std::uint32_t>(838861 + 2000 * (kpa - 412.5));
+
+    // What the meter makes of them with its calibration.
     const auto code32 = [this](std::uint16_t a) {
         return double(std::uint32_t{regs_[a + 1]} << 16 | regs_[a]);
     };
     const double c0 = code32(0x1701), c1 = code32(0x1703);
     const double r0 = floatAt(0x1705), r1 = floatAt(0x1707);
-    const double code = r1 == r0 ? c0 : c0 + (r - r0) * (c1 - c0) / (r1 - r0);
-    const auto adc = static_cast<std::uint32_t>(std::clamp(code, 0.0, 4294967295.0));
+    const bool calibrated = c1 != c0; // else the points give no resistance
+    const double r = calibrated ? r0 + (double(adc) - c0) * (r1 - r0) / (c1 - c0) : 0.0;
+    const bool user = regs_[reg::kCharacteristic] != 0;
+    const double a = user ? floatAt(0x170A) : kPt385A, b = user ? floatAt(0x170C) : kPt385B;
+    // R = R0 (1 + A T + B T^2), solved for the root near 0 degrees.
+    const double nominal = floatAt(reg::kExternalR0);
+    const double k = nominal > 0 ? 1 - r / nominal : 0;
+    const double disc = a * a - 4 * b * k;
+    const double den = a + std::sqrt(std::max(disc, 0.0));
+    const bool tempOk = calibrated && nominal > 0 && disc >= 0 && den != 0 && std::isfinite(r);
+    const double temp = tempOk ? -2 * k / den * floatAt(reg::kTemperatureAdjustment) +
+                                     floatAt(reg::kTemperatureShift)
+                               : 0.0;
 
+    const std::uint16_t unit = regs_[reg::kPressureUnit];
+    const double pressure = unit == 0 ? kpa * 1000 : unit == 2 ? kpa / 1000 : kpa;
     putFloat(0x0200, static_cast<float>(temp));
-    regs_[0x0202] = 0;
+    regs_[0x0202] = tempOk ? 0 : 1;
     putFloat(0x0203, static_cast<float>(pressure));
     regs_[0x0205] = 0;
     regs_[0x0206] = unit;
     regs_[0x0207] = static_cast<std::uint16_t>(adc); // ADC codes: low word first
     regs_[0x0208] = static_cast<std::uint16_t>(adc >> 16);
-    regs_[0x0209] = static_cast<std::uint16_t>(838861 & 0xFFFF);
-    regs_[0x020A] = static_cast<std::uint16_t>(838861 >> 16);
+    regs_[0x0209] = static_cast<std::uint16_t>(adc2);
+    regs_[0x020A] = static_cast<std::uint16_t>(adc2 >> 16);
     regs_[0x020B] = 0;
     putFloat(0x020C, static_cast<float>(r));
 }

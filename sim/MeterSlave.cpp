@@ -79,6 +79,7 @@ SlaveReply MeterSlave::respond(std::span<const std::uint8_t> request) {
             answer = faults_.randomBytes(fault.garbageBytes ? fault.garbageBytes : answer.size());
     }
     info.answered = !answer.empty();
+    answered_ += info.answered ? 1 : 0;
     record(info);
     reply.bytes = std::move(answer);
     reply.delayMs = fault.delayMs;

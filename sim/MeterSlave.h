@@ -64,9 +64,11 @@ public:
     // 100000 are kept.
     const std::vector<ServedRequest>& served() const { return served_; }
     void clearServed() { served_.clear(); }
-    // Frames dropped for a bad CRC or length, and frames for other addresses.
+    // Frames dropped for a bad CRC or length, frames for other addresses, and requests
+    // answered (all of them, however many served() still keeps).
     std::uint64_t badFrames() const { return badFrames_; }
     std::uint64_t foreignFrames() const { return foreignFrames_; }
+    std::uint64_t answeredCount() const { return answered_; }
 
 private:
     std::vector<std::uint8_t> execute(std::span<const std::uint8_t> frame, ServedRequest& info);
@@ -75,7 +77,7 @@ private:
     Meter meter_;
     FaultPlan faults_;
     std::vector<ServedRequest> served_;
-    std::uint64_t badFrames_ = 0, foreignFrames_ = 0;
+    std::uint64_t badFrames_ = 0, foreignFrames_ = 0, answered_ = 0;
 };
 
 } // namespace flowcfg::sim

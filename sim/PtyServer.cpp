@@ -128,12 +128,18 @@ PtyServer::~PtyServer() {
         ::close(master_);
 }
 
-bool PtyServer::lineMatches(const Meter& meter) const {
+MasterLine PtyServer::masterLine() const {
     termios tio{};
     if (tcgetattr(slave_, &tio) != 0)
-        return true;
-    const std::uint16_t parity = (tio.c_cflag & PARENB) == 0 ? 0 : (tio.c_cflag & PARODD) ? 1 : 2;
-    return baudOf(cfgetispeed(&tio)) == meter.baud() && parity == meter.parity();
+        return {};
+    // A Linux pty clears PARENB and forces CS8 whatever the master sets. What survives of a
+    // parity request is PARODD and INPCK, the input parity check that a master asking for
+    // parity turns on (this tool and libmodbus do); so either of the three means parity.
+    const bool parity = (tio.c_cflag & (PARENB | PARODD)) != 0 || (tio.c_iflag & INPCK) != 0;
+    const auto code = static_cast<std::uint16_t>(!parity ? 0 : (tio.c_cflag & PARODD) ? 1 : 2);
+    const tcflag_t size = tio.c_cflag & CSIZE;
+    const unsigned bits = size == CS5 ? 5 : size == CS6 ? 6 : size == CS7 ? 7 : 8;
+    return {baudOf(cfgetispeed(&tio)), code, bits};
 }
 
 void PtyServer::answer(const SlaveReply& reply, const ServeOptions& options,
@@ -150,8 +156,7 @@ void PtyServer::answer(const SlaveReply& reply, const ServeOptions& options,
     sendPaced(reply.bytes, schedule, line);
 }
 
-void PtyServer::serve(MeterSlave& slave, const ServeOptions& options,
-                      const std::atomic<bool>& stop) {
+void PtyServer::serve(MeterBus& bus, const ServeOptions& options, const std::atomic<bool>& stop) {
     using Clock = std::chrono::steady_clock;
     const auto start = Clock::now();
     // Paced answers wake once a character (87 us at 115200): the usual 50 us timer slack would
@@ -166,16 +171,17 @@ void PtyServer::serve(MeterSlave& slave, const ServeOptions& options,
     RequestSeen seen; // when the bytes in buffer arrived
     auto process = [&](std::span<const std::uint8_t> frame) {
         if (!options.freezeTime)
-            slave.meter().setTimeMs(nowMs());
+            bus.setTimeMs(nowMs());
         if (options.verbose)
             *options.verbose << "<- " << hexBytes(frame) << std::endl;
-        if (options.checkLine && !lineMatches(slave.meter())) {
-            if (options.verbose)
-                *options.verbose << "   (line settings differ from the meter's: not heard)"
-                                 << std::endl;
-            return;
-        }
-        const SlaveReply reply = slave.respond(frame);
+        const BusReply heard = bus.respond(frame, masterLine());
+        if (options.verbose && heard.heardBy == 0)
+            *options.verbose << "   (line settings differ from the meters': not heard)"
+                             << std::endl;
+        if (options.verbose && heard.answeredBy > 1)
+            *options.verbose << "   (" << heard.answeredBy << " meters answered: collision)"
+                             << std::endl;
+        const SlaveReply& reply = heard.answer;
         if (options.verbose && !reply.bytes.empty())
             *options.verbose << "-> " << hexBytes(reply.bytes)
                              << (reply.delayMs ? " (delayed)" : "") << std::endl;
@@ -185,10 +191,11 @@ void PtyServer::serve(MeterSlave& slave, const ServeOptions& options,
 
     std::uint8_t chunk[2048];
     while (!stop.load()) {
-        const Meter& meter = slave.meter();
-        // The silence that ends a frame: 3.5 characters, but not below a few milliseconds,
-        // which a pty's scheduling needs.
-        const double gapMs = std::max(5.0, 3.5 * charTimeUs(meter.baud(), meter.parity()) / 1000);
+        // The silence that ends a frame: 3.5 characters at the master's speed, but not below a
+        // few milliseconds, which a pty's scheduling needs.
+        const MasterLine line = masterLine();
+        const double gapMs =
+            std::max(5.0, 3.5 * charTimeUs(line.baud ? line.baud : 19200, line.parity) / 1000);
         pollfd p{master_, POLLIN, 0};
         const int timeout = buffer.empty() ? 200 : static_cast<int>(std::ceil(gapMs));
         const int r = ::poll(&p, 1, timeout);
@@ -202,7 +209,7 @@ void PtyServer::serve(MeterSlave& slave, const ServeOptions& options,
                 process(buffer);
                 buffer.clear();
             } else if (!options.freezeTime) {
-                slave.meter().setTimeMs(nowMs()); // keep the archive recording while idle
+                bus.setTimeMs(nowMs()); // keep the archives recording while idle
             }
             continue;
         }

@@ -1,11 +1,13 @@
 #pragma once
-// Serves a MeterSlave on the master side of a pseudo-terminal pair: frames requests by their
-// length or by the silence after them, feeds the meter the steady clock, answers (optionally
-// paced as a real line would carry the exchange, see LinePace.h) and keeps serving when a
-// master closes the device and another one opens it.
+// Serves the meters of a MeterBus on the master side of a pseudo-terminal pair: frames
+// requests by their length or by the silence after them, feeds the meters the steady clock,
+// hands each frame to the bus with the line settings the master gave the device (read back
+// with tcgetattr on the device: a pty carries bytes, not bit timing), answers (optionally paced
+// as a real line would carry the exchange, see LinePace.h) and keeps serving when a master
+// closes the device and another one opens it.
 
 #include "sim/LinePace.h"
-#include "sim/MeterSlave.h"
+#include "sim/MeterBus.h"
 
 #include <atomic>
 #include <cstdint>
@@ -17,8 +19,6 @@ namespace flowcfg::sim {
 struct ServeOptions {
     bool pace = false;               // send answers at the pace of the meter's line
     bool freezeTime = false;         // the meter's time stays at 0: fully predictable values
-    bool checkLine = false;          // ignore requests when the device's speed or parity is not the
-                                     // meter's (as a meter would hear noise)
     std::ostream* verbose = nullptr; // each request and answer in hex
 };
 
@@ -33,10 +33,12 @@ public:
     const std::string& slavePath() const { return slavePath_; }
 
     // Serves until `stop` becomes true (checked at least every 200 ms).
-    void serve(MeterSlave& slave, const ServeOptions& options, const std::atomic<bool>& stop);
+    void serve(MeterBus& bus, const ServeOptions& options, const std::atomic<bool>& stop);
+
+    // The line settings the master has set on the device.
+    MasterLine masterLine() const;
 
 private:
-    bool lineMatches(const Meter& meter) const;
     void answer(const SlaveReply& reply, const ServeOptions& options, const RequestSeen& request);
 
     int master_ = -1;

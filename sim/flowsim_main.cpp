@@ -6,9 +6,11 @@
 //   flowsim --fixed-flow 25.5 --float-order 3          # predictable flow, reversed singles
 //   flowsim --fault crc@p=0.1 --fault delay:1500@next=2 --seed 7    # a bad line
 //   flowsim --freeze-time                              # registers that never change by themselves
+//   flowsim --addresses 1-3 --meter address=4,parity=even   # four meters on one line
 
+#include "sim/BusOptions.h"
 #include "sim/FaultPlan.h"
-#include "sim/MeterSlave.h"
+#include "sim/MeterBus.h"
 #include "sim/PtyServer.h"
 
 #include <CLI/CLI.hpp>
@@ -47,33 +49,72 @@ std::string parseWord(const std::string& text, std::uint16_t& out) {
     return {};
 }
 
-std::uint16_t speedCodeOf(std::uint32_t baud) {
-    constexpr std::uint32_t kBauds[] = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
-    for (std::uint16_t i = 0; i < 8; ++i)
-        if (kBauds[i] == baud)
-            return static_cast<std::uint16_t>(i + 3);
-    return 0;
-}
+constexpr const char* kFooter = R"(
+One meter by default: address 1, 19200 baud, no parity, hearing the master whatever its line
+settings unless --check-line is given.
+
+Several meters on one line, as on an RS-485 bus: --addresses and --meter (instead of -a) put
+meters on the line, each with its own registers, address, speed and parity (defaults -b, -P).
+Meter k (0, 1, ... in the order --addresses, then --meter) has factory number 260417+k,
+0x1700 = 0x0C05+k and coefficient C (0x170E) = -4.183e-12 x (1+k/10). A meter hears only a
+master whose speed, parity and character size (8 bits) are its own, else the frame is noise to
+it: a pty carries bytes, not bit timing, so flowsim compares the settings the master gave the
+device (tcgetattr) with each meter's. A Linux pty drops PARENB; parity is seen from INPCK (set
+by masters that ask for parity: flowcfg, libmodbus) or PARODD (odd). The meter a request is addressed to answers; a broadcast
+(address 0) is taken by every meter that hears it and answered by none; a network write
+(0x0408..0x040A) moves only its meter, after the answer. --fault applies to every meter,
+--meter-fault to the meter(s) at one address.
+  flowsim --addresses 1-3                                  three meters at 19200 8N1
+  flowsim --addresses 1,2 --meter address=3,parity=even    the third at 19200 8E1
+  flowsim --meter address=5,baud=9600 --meter address=6,baud=115200,parity=odd
+  flowsim --addresses 1-3 --meter-fault 2:silent           meter 2 never answers
+
+Writes: settings and commands are taken only while both parameter locks (USERLOCK 0x04FE,
+CLBLOCK 0x04FF) hold 1, else exception 4; the blink 0x0416 and the locks themselves are written
+at any time; a restart (0x0419) sets the locks again. --protect only reports write protection
+(bit 15 of 0x012C): writes are still taken after the unlock (the tool warns the user). A read
+of a command register (0x0416, 0x0419, 0x07A3, 0x1101, 0x1102..0x1103) or of an address outside
+the meter's groups answers exception 2; a value the meter cannot take (address 0, speed code
+outside 3..10, parity above 2, day or month of manufacture out of range, password above 9999,
+...) answers exception 3, and nothing of that request is stored.
+
+What the meter keeps and does: clock 0x0420..0x0425 (running; set by FC16, runs on from the
+time set; starts at the computer's local time, or 2026-12-07 12:00:00 with --freeze-time);
+identity, versions, date 0x0400..0x0407; password 0x04F0 (1234); connector protocol 0x1100
+(written as two words, the second 0; read as one); electrode cleaning 0x0540..0x0547, commands
+0x0546 (2 on, 4 off; reads 2 or 4) and 0x07A3 (1 on, 0 off) setting bit 14 of the flow status
+word; emulation 0x103B (mode 1 fixed, 2 swing; other modes kept, normal operation); error
+permissions 0x10A0..0x10D9; empty pipe 0x1099; external sensors 0x0200..0x020D computed through
+the calibration 0x1700..0x171A and the adjustment 0x1904..0x1907; vortex amplitude 0x5008 and
+its cut-off 0x5506; calibration coefficients 0x7DFF (count in the high byte: 8) and
+0x7E00..0x7E4F.)";
 
 } // namespace
 
 int main(int argc, char** argv) {
     using namespace flowcfg::sim;
     CLI::App app{"flowsim: a simulated flowmeter on a pseudo-terminal (Modbus RTU slave)"};
+    app.footer(kFooter);
     MeterConfig config;
     unsigned address = 1, floatOrder = 0;
     std::uint32_t baud = 19200;
     std::string parity = "none", statusHi = "0", statusLo = "0", link;
-    std::vector<std::string> faultTexts;
+    std::vector<std::string> faultTexts, meterSpecs, meterFaultTexts;
+    std::string addressList;
     std::vector<double> swing;
     double fixedFlow = 0;
     std::uint64_t seed = 1;
     bool verbose = false;
     ServeOptions serve;
 
-    app.add_option("-a,--address", address, "Modbus address (1..247)")
-        ->check(CLI::Range(1, 247))
-        ->capture_default_str();
+    auto* addressOption = app.add_option("-a,--address", address, "Modbus address (1..247)")
+                              ->check(CLI::Range(1, 247))
+                              ->capture_default_str();
+    app.add_option("--addresses", addressList,
+                   "meters on the line at these addresses, e.g. 1,2,5-7")
+        ->excludes(addressOption);
+    app.add_option("--meter", meterSpecs, "a meter on the line: address=A[,baud=B][,parity=P]")
+        ->excludes(addressOption);
     app.add_option("-b,--baud", baud, "meter's speed: 1200..115200 (paces answers, --check-line)")
         ->check(CLI::IsMember({1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200}))
         ->capture_default_str();
@@ -101,20 +142,23 @@ int main(int argc, char** argv) {
     app.add_option("--fault", faultTexts,
                    "KIND[:PARAM][@SCOPE,...]; KIND silent, truncate[:N], crc, address, "
                    "exception:CODE, delay:MS, garbage[:N]; SCOPE next=K, range=A-B, p=P");
+    app.add_option("--meter-fault", meterFaultTexts, "ADDRESS:RULE, a --fault for one meter");
     app.add_option("--seed", seed, "seed of the fault probabilities and garbage")
         ->capture_default_str();
     app.add_flag("--pace", serve.pace, "send answers at the line's character time");
     app.add_flag("--freeze-time", serve.freezeTime,
                  "keep the meter's time at 0 (predictable values, no recording)");
-    app.add_flag("--check-line", serve.checkLine,
-                 "ignore requests when the device's speed or parity differ from the meter's");
+    bool checkLine = false;
+    app.add_flag("--check-line", checkLine,
+                 "ignore requests when the device's speed or parity differ from the meter's "
+                 "(always so with --addresses or --meter)");
     app.add_option("--link", link, "also make a symbolic link PATH to the device");
     app.add_flag("-v,--verbose", verbose, "print each request and answer in hex on stderr");
     CLI11_PARSE(app, argc, argv);
 
     config.address = static_cast<std::uint8_t>(address);
     config.speedCode = speedCodeOf(baud);
-    config.parity = parity == "odd" ? 1 : parity == "even" ? 2 : 0;
+    config.parity = parityOf(parity).value_or(0);
     config.floatOrder = static_cast<std::uint16_t>(floatOrder);
     for (const auto& [text, out] :
          {std::pair{statusHi, &config.flowStatusHi}, std::pair{statusLo, &config.flowStatusLo}}) {
@@ -130,29 +174,73 @@ int main(int argc, char** argv) {
             config.clock = CivilTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
                                      local.tm_hour,        local.tm_min,     local.tm_sec};
     }
-    MeterSlave slave(config, seed);
-    for (const auto& text : faultTexts) {
-        std::string error;
-        const auto rule = FaultPlan::parse(text, error);
-        if (!rule) {
-            std::cerr << "flowsim: --fault " << text << ": " << error << '\n';
-            return 2;
+    const auto fail = [](const std::string& what) {
+        std::cerr << "flowsim: " << what << '\n';
+        return 2;
+    };
+    std::vector<MeterConfig> meters;
+    std::string error;
+    if (!addressList.empty()) {
+        const auto addresses = parseAddressList(addressList, error);
+        if (!addresses)
+            return fail("--addresses " + addressList + ": " + error);
+        for (const std::uint8_t a : *addresses) {
+            meters.push_back(config);
+            meters.back().address = a;
         }
-        slave.faults().add(*rule);
     }
-    Meter& meter = slave.meter();
-    // Emulation settings as the tool would write them (the meter's own registers).
-    if (app.count("--fixed-flow")) {
-        meter.setReg(reg::kEmulationMode, 1);
-        meter.setFloat(reg::kEmulationFixed, static_cast<float>(fixedFlow));
-    } else if (swing.size() == 3) {
-        meter.setReg(reg::kEmulationMode, 2);
-        meter.setFloat(reg::kEmulationMin, static_cast<float>(swing[0]));
-        meter.setFloat(reg::kEmulationMax, static_cast<float>(swing[1]));
-        meter.setReg(reg::kEmulationHalfPeriod,
-                     static_cast<std::uint16_t>(std::clamp(swing[2], 0.0, 65535.0)));
+    for (const auto& spec : meterSpecs) {
+        const auto meter = parseMeterSpec(spec, config, error);
+        if (!meter)
+            return fail("--meter " + spec + ": " + error);
+        meters.push_back(*meter);
     }
-    meter.refresh();
+    const bool several = !meters.empty();
+    if (!several)
+        meters.push_back(config);
+    for (std::size_t i = 0; i < meters.size(); ++i)
+        meters[i].position = static_cast<std::uint16_t>(i);
+    if (const std::string clash = checkBus(meters); !clash.empty())
+        return fail(clash);
+
+    std::vector<std::pair<std::uint8_t, FaultRule>> faults; // address 0: every meter
+    for (const auto& text : faultTexts) {
+        const auto rule = FaultPlan::parse(text, error);
+        if (!rule)
+            return fail("--fault " + text + ": " + error);
+        faults.emplace_back(0, *rule);
+    }
+    for (const auto& text : meterFaultTexts) {
+        const auto target = parseMeterFault(text, error);
+        const auto rule = target ? FaultPlan::parse(target->second, error) : std::nullopt;
+        if (!rule)
+            return fail("--meter-fault " + text + ": " + error);
+        if (std::none_of(meters.begin(), meters.end(),
+                         [&](const MeterConfig& m) { return m.address == target->first; }))
+            return fail("--meter-fault " + text + ": no meter at that address");
+        faults.emplace_back(target->first, *rule);
+    }
+
+    MeterBus bus(checkLine || several);
+    for (std::size_t i = 0; i < meters.size(); ++i) {
+        MeterSlave& slave = bus.add(meters[i], seed + i);
+        for (const auto& [at, rule] : faults)
+            if (at == 0 || at == meters[i].address)
+                slave.faults().add(rule);
+        Meter& meter = slave.meter();
+        // Emulation settings as the tool would write them (the meter's own registers).
+        if (app.count("--fixed-flow")) {
+            meter.setReg(reg::kEmulationMode, 1);
+            meter.setFloat(reg::kEmulationFixed, static_cast<float>(fixedFlow));
+        } else if (swing.size() == 3) {
+            meter.setReg(reg::kEmulationMode, 2);
+            meter.setFloat(reg::kEmulationMin, static_cast<float>(swing[0]));
+            meter.setFloat(reg::kEmulationMax, static_cast<float>(swing[1]));
+            meter.setReg(reg::kEmulationHalfPeriod,
+                         static_cast<std::uint16_t>(std::clamp(swing[2], 0.0, 65535.0)));
+        }
+        meter.refresh();
+    }
 
     struct sigaction sa {};
     sa.sa_handler = onSignal;
@@ -176,7 +264,7 @@ int main(int argc, char** argv) {
         std::cout << pty.slavePath() << std::endl;
         if (verbose)
             serve.verbose = &std::cerr;
-        pty.serve(slave, serve, g_stop);
+        pty.serve(bus, serve, g_stop);
         if (!link.empty()) {
             std::error_code ec;
             std::filesystem::remove(link, ec);
@@ -189,7 +277,15 @@ int main(int argc, char** argv) {
         }
         return 1;
     }
-    std::cerr << "flowsim: stopped after " << slave.served().size() << " requests, "
-              << meter.blinks() << " blinks, " << meter.restarts() << " restarts\n";
+    for (std::size_t i = 0; i < bus.size(); ++i) {
+        const MeterSlave& slave = bus.slave(i);
+        std::cerr << "flowsim: ";
+        if (several)
+            std::cerr << "meter " << i << " at address " << int{meters[i].address} << ": ";
+        std::cerr << "stopped after " << slave.served().size() << " requests ("
+                  << slave.answeredCount() << " answered, " << bus.unheardFrames(i)
+                  << " not heard), " << slave.meter().blinks() << " blinks, "
+                  << slave.meter().restarts() << " restarts\n";
+    }
     return 0;
 }

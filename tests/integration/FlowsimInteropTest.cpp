@@ -163,17 +163,31 @@ TEST(FlowsimInterop, FaultsFromTheCommandLineReachTheMaster) {
     EXPECT_EQ(flowsim.stop(), 0);
 }
 
-// Our own raw framing of the archive-block read over the pty, paced at 19200 baud.
+// The master's line for rawExchange: speed and parity (0 none, 1 odd, 2 even), 8 data bits.
+struct RawLine {
+    speed_t speed = B19200;
+    int parity = 0;
+};
+
+// Our own raw framing of a request over the pty: sends it on `line` and collects the answer
+// until `expect` bytes have come or `wait` has passed.
 std::vector<std::uint8_t> rawExchange(const std::string& device, std::vector<std::uint8_t> request,
-                                      std::size_t expect) {
+                                      std::size_t expect, RawLine line = {},
+                                      std::chrono::milliseconds wait = std::chrono::seconds(4)) {
     const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY);
     if (fd < 0)
         return {};
     termios tio{};
     tcgetattr(fd, &tio);
     cfmakeraw(&tio);
-    cfsetispeed(&tio, B19200);
-    cfsetospeed(&tio, B19200);
+    cfsetispeed(&tio, line.speed);
+    cfsetospeed(&tio, line.speed);
+    tio.c_cflag &= ~(PARENB | PARODD);
+    tio.c_iflag &= ~INPCK;
+    if (line.parity != 0) { // as a master asking for parity sets it, input check included
+        tio.c_cflag |= PARENB | (line.parity == 1 ? PARODD : 0);
+        tio.c_iflag |= INPCK;
+    }
     tcsetattr(fd, TCSANOW, &tio);
     sim::appendCrc(request);
     if (::write(fd, request.data(), request.size()) != static_cast<ssize_t>(request.size())) {
@@ -183,9 +197,9 @@ std::vector<std::uint8_t> rawExchange(const std::string& device, std::vector<std
     std::vector<std::uint8_t> answer;
     std::array<std::uint8_t, 2048> buf{};
     pollfd p{fd, POLLIN, 0};
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(4);
+    const auto deadline = std::chrono::steady_clock::now() + wait;
     while (answer.size() < expect && std::chrono::steady_clock::now() < deadline) {
-        if (poll(&p, 1, 300) <= 0)
+        if (poll(&p, 1, 50) <= 0)
             continue;
         const ssize_t n = ::read(fd, buf.data(), buf.size());
         if (n > 0)
@@ -193,6 +207,53 @@ std::vector<std::uint8_t> rawExchange(const std::string& device, std::vector<std
     }
     ::close(fd);
     return answer;
+}
+
+// Registers 0x0401..0x0402 (the factory number) of the meter at `address`, read on `line`;
+// nothing when no meter answers within half a second.
+Words factoryNumber(const std::string& device, std::uint8_t address, RawLine line) {
+    const std::vector<std::uint8_t> request{
+        address,       // address
+        0x03,          // read holding registers
+        0x04,    0x01, // start 0x0401
+        0x00,    0x02, // two registers
+    };
+    const auto answer = rawExchange(device, request, 9, line, std::chrono::milliseconds(500));
+    if (answer.size() != 9 || !sim::crcValid(answer))
+        return {};
+    return {static_cast<std::uint16_t>(answer[3] << 8 | answer[4]),
+            static_cast<std::uint16_t>(answer[5] << 8 | answer[6])};
+}
+
+TEST(FlowsimInterop, MetersOnOneLineHearOnlyTheirOwnLine) {
+    FlowsimProcess flowsim(
+        {"--freeze-time", "--addresses", "1,2", "--meter", "address=3,parity=even", "-v"});
+    const std::string& dev = flowsim.device();
+    const RawLine n81{B19200, 0}, e81{B19200, 2};
+    EXPECT_EQ(factoryNumber(dev, 1, n81), (Words{0x0003, 0xF941})); // 260417
+    EXPECT_EQ(factoryNumber(dev, 2, n81), (Words{0x0003, 0xF942}));
+    EXPECT_EQ(factoryNumber(dev, 3, n81), Words{}); // at another parity: noise to meter 3
+    EXPECT_EQ(factoryNumber(dev, 3, e81), (Words{0x0003, 0xF943}));
+    // A broadcast blink at 8N1: meters 1 and 2 take it, nobody answers.
+    const std::vector<std::uint8_t> blink{
+        0x00,       // broadcast
+        0x10,       // write multiple registers
+        0x04, 0x16, // start 0x0416
+        0x00, 0x01, // one register
+        0x02,       // byte count
+        0x00, 0x01, // value 1
+    };
+    EXPECT_TRUE(rawExchange(dev, blink, 1, n81, std::chrono::milliseconds(300)).empty());
+    EXPECT_EQ(flowsim.stop(), 0);
+    const std::string log = flowsim.log();
+    EXPECT_NE(log.find("meter 0 at address 1: stopped after 2 requests (1 answered, 1 not heard), "
+                       "1 blinks"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("meter 2 at address 3: stopped after 1 requests (1 answered, 4 not heard), "
+                       "0 blinks"),
+              std::string::npos)
+        << log;
 }
 
 TEST(FlowsimInterop, ArchiveBlockComesWholeOverThePacedPty) {

@@ -118,8 +118,14 @@ TEST(Meter, EmulationDrivesTheFlowAndItsUnits) {
     m.advance(750);
     EXPECT_NEAR(m.flowM3h(), 12.5, 1e-6);
 
+    // A mode the meter does not know is kept and runs as normal operation.
+    ASSERT_EQ(unlockAndWrite(m, 0x103B, {3}), ModbusException::None);
+    EXPECT_EQ(m.reg(0x103B), 3);
+    EXPECT_NEAR(m.flowM3h(), 12.5, 1.0);
+
     // Emulated error words appear in the status words, forced bits too.
     ASSERT_EQ(unlockAndWrite(m, 0x1045, {0x0011, 0x2000}), ModbusException::None);
+    ASSERT_EQ(unlockAndWrite(m, 0x103B, {1}), ModbusException::None);
     m.forceFlowStatus(0x0080, 0x0400);
     EXPECT_EQ(m.reg(0x0103) & 0x2080, 0x2080);
     EXPECT_EQ(m.reg(0x0104), 0x0411);
@@ -175,13 +181,16 @@ TEST(Meter, LocksCommandsAndProtection) {
     EXPECT_EQ(m.write(0x0419, one), ModbusException::DeviceFailure);
     EXPECT_EQ(m.restarts(), 0U);
 
+    EXPECT_EQ(m.reg(0x0546), 4); // the cleaning command register reads the state
     ASSERT_EQ(unlockAndWrite(m, 0x0546, {2}), ModbusException::None);
     EXPECT_TRUE(m.cleaning());
     EXPECT_EQ(m.reg(0x0103) & 0x4000, 0x4000);
+    EXPECT_EQ(m.reg(0x0546), 2);
     ASSERT_EQ(unlockAndWrite(m, 0x0546, {4}), ModbusException::None);
     EXPECT_EQ(m.reg(0x0103) & 0x4000, 0);
     ASSERT_EQ(unlockAndWrite(m, 0x07A3, {1}), ModbusException::None);
     EXPECT_EQ(m.reg(0x0103) & 0x4000, 0x4000);
+    EXPECT_EQ(m.reg(0x0546), 2);
     ASSERT_EQ(unlockAndWrite(m, 0x07A3, {0}), ModbusException::None);
     EXPECT_FALSE(m.cleaning());
     EXPECT_EQ(unlockAndWrite(m, 0x0546, {3}), ModbusException::IllegalDataValue);
@@ -205,6 +214,86 @@ TEST(Meter, ClockRunsAndIsSet) {
     EXPECT_EQ(m.regs(0x0420, 6), (std::vector<std::uint16_t>{2024, 3, 1, 0, 0, 0}));
     EXPECT_EQ(unlockAndWrite(m, 0x0420, {2023, 2, 29, 0, 0, 0}), ModbusException::IllegalDataValue);
     EXPECT_EQ(unlockAndWrite(m, 0x0423, {24}), ModbusException::IllegalDataValue);
+}
+
+TEST(Meter, SettingsKeepWhatIsWrittenWithinTheMetersLimits) {
+    struct Case {
+        std::uint16_t start;
+        std::vector<std::uint16_t> values;
+        ModbusException expected;
+    };
+    const Case cases[] = {
+        {0x0401, {0x0004, 0x93E0}, ModbusException::None},          // factory number 300000
+        {0x0403, {4, 0x0107}, ModbusException::None},               // versions
+        {0x0405, {1, 3, 2031}, ModbusException::None},              // date of manufacture
+        {0x0405, {32, 3, 2031}, ModbusException::IllegalDataValue}, // day 32
+        {0x0406, {13}, ModbusException::IllegalDataValue},          // month 13
+        {0x04F0, {9999}, ModbusException::None},                    // panel password
+        {0x04F0, {10000}, ModbusException::IllegalDataValue},
+        {0x1100, {1, 0}, ModbusException::None},             // connector: Modbus protocol
+        {0x1100, {0, 1}, ModbusException::IllegalDataValue}, // its second word must be 0
+        {0x1100, {2, 0}, ModbusException::IllegalDataValue},
+        {0x171A, {2}, ModbusException::None}, // pressure in MPa
+        {0x171A, {3}, ModbusException::IllegalDataValue},
+        {0x10C8, {0x0040}, ModbusException::None},         // one permission word alone
+        {0x5506, {0x4120, 0x0000}, ModbusException::None}, // amplitude cut-off 10.0
+    };
+    Meter m(quietConfig());
+    for (const Case& c : cases)
+        EXPECT_EQ(unlockAndWrite(m, c.start, c.values), c.expected) << std::hex << c.start;
+    EXPECT_EQ(m.regs(0x0400, 8),
+              (std::vector<std::uint16_t>{10, 4, 0x93E0, 4, 0x0107, 1, 3, 2031}));
+    EXPECT_EQ(m.reg(0x04F0), 9999);
+    EXPECT_EQ(m.reg(0x1100), 1);
+    EXPECT_EQ(m.reg(0x0206), 2); // the reading's unit follows the setting
+    EXPECT_EQ(m.reg(0x10C8), 0x0040);
+    EXPECT_EQ(m.floatAt(0x5506), 10.0F);
+}
+
+TEST(Meter, ExternalTemperatureComesThroughTheCalibration) {
+    Meter m(quietConfig());
+    const auto temperature = [&m] { return m.floatAt(0x0200); };
+    const auto code = [&m] { return std::uint32_t{m.reg(0x0208)} << 16 | m.reg(0x0207); };
+    EXPECT_NEAR(temperature(), 19.6, 0.5);
+    EXPECT_EQ(m.reg(0x0202), 0);
+    EXPECT_NEAR(m.floatAt(0x020C), 107.6, 0.2); // a Pt100 near 20 degrees
+    const std::uint32_t code0 = code();
+    const float t0 = temperature();
+    m.advance(200000);
+    EXPECT_NE(temperature(), t0); // readings move
+    EXPECT_NE(code(), code0);
+
+    // Shift 1.5 and adjustment 2: the code stays, the temperature follows.
+    const float t1 = temperature();
+    const std::uint32_t code1 = code();
+    const auto shift = sim::floatWords(1.5F), adj = sim::floatWords(2.0F);
+    ASSERT_EQ(unlockAndWrite(m, 0x1904, {shift[0], shift[1], adj[0], adj[1]}),
+              ModbusException::None);
+    EXPECT_EQ(code(), code1);
+    EXPECT_NEAR(temperature(), 2 * t1 + 1.5, 1e-3);
+    // An R0 the sensor does not have makes the meter read another temperature.
+    const auto r0 = sim::floatWords(107.0F);
+    ASSERT_EQ(unlockAndWrite(m, 0x1718, {r0[0], r0[1]}), ModbusException::None);
+    const double r = m.floatAt(0x020C);
+    EXPECT_NEAR(temperature(), 2 * (r / 107 - 1) / 3.9083e-3 + 1.5, 0.01);
+    // Calibration points that coincide give no resistance the meter can use.
+    ASSERT_EQ(unlockAndWrite(m, 0x1701, {0, 0, 0, 0}), ModbusException::None);
+    EXPECT_EQ(m.reg(0x0202), 1);
+}
+
+TEST(Meter, CalibrationCoefficientsCountInTheHighByte) {
+    Meter m(quietConfig());
+    EXPECT_EQ(m.reg(0x7DFF), 0x0800); // 8 coefficients
+    for (std::uint16_t i = 0; i < 20; ++i) {
+        const float x = m.floatAt(0x7E00 + 4 * i), y = m.floatAt(0x7E00 + 4 * i + 2);
+        if (i < 8) {
+            EXPECT_GT(x, i == 0 ? 0.0F : m.floatAt(0x7E00 + 4 * (i - 1))) << i;
+            EXPECT_NEAR(y, 1.0, 0.005) << i;
+        } else {
+            EXPECT_EQ(x, 0.0F) << i;
+            EXPECT_EQ(y, 0.0F) << i;
+        }
+    }
 }
 
 TEST(Meter, ArchiveFramesHaveTheLayoutAndValidChecksums) {
