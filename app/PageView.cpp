@@ -80,6 +80,12 @@ PageView::Row PageView::makeRow(std::size_t index) {
             list->addItem(qs(item));
         if (ctl.items.size() > 20)
             list->setFont(fixedFont()); // the right-aligned numbers line up
+        // A choice by the user, even of the item already shown, is an edit: the take then
+        // sends that item's code, not the code the list was shown from.
+        connect(list, &QComboBox::activated, this, [this, id = std::string(ctl.id)](int index) {
+            if (index >= 0)
+                model_.choose(id, static_cast<std::size_t>(index));
+        });
         row.widget = list;
         break;
     }

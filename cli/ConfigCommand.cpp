@@ -1,7 +1,9 @@
 // groups, get and set: the measurement and output pages without a window. A group is one
-// read/write button pair of a page; get presses its read button, set reads the group,
-// changes the named fields the way the page's controls would and presses its write button
-// (the same take rules, protection check, question and write sequence).
+// read/write button pair of a page; get presses its read button and prints what the read
+// filled, set reads the group, changes the named fields the way the page's controls would
+// and presses its write button (the same take rules, protection check, question and write
+// sequence). The fields not named go back exactly as read: the page model gives a control
+// the user did not touch its value as shown, not its display text read back.
 //
 //   flowcfg-cli groups
 //   flowcfg-cli get output1-frequency
@@ -42,6 +44,8 @@ bool settable(const ControlSpec& def) {
     return def.kind != ControlKind::Value && def.kind != ControlKind::Label;
 }
 
+constexpr std::string_view kNotSent = "read only: taken, but not written to the meter";
+
 std::string trimmed(std::string text) {
     while (!text.empty() && text.back() == ' ')
         text.pop_back();
@@ -53,6 +57,8 @@ std::uint16_t listCode(const ControlSpec& def, DeviceImage& image) {
 }
 
 std::string kindText(const ControlSpec& def) {
+    if (def.notSent)
+        return std::string(kNotSent);
     switch (def.kind) {
     case ControlKind::Float:
         return "number";
@@ -96,14 +102,17 @@ void listGroups(Session& session) {
     }
 }
 
+// The fields the group's read filled.
 void printFields(Session& session, ConfigPages& pages, PagePart group) {
     for (const Field& f : fieldsOf(pages, group)) {
+        if (!readShows(buttonsOf(group), *f.def))
+            continue;
         session.out << f.def->id << " = ";
         switch (f.def->kind) {
         case ControlKind::List: {
             const std::uint16_t code = listCode(*f.def, pages.image());
             session.out << code;
-            if (const auto item = itemOfCode(f.def->rule, code, f.def->items.size()))
+            if (const auto item = itemWithCode(f.def->rule, code, f.def->items.size()))
                 session.out << " (" << f.def->items[*item] << ")";
             break;
         }
@@ -148,14 +157,15 @@ void getGroup(Session& session, const std::string& name) {
         printFields(session, pages, group);
 }
 
-// The item of a list named by its register code or its text.
+// The item of a list named by its register code or its text; a code that no item stands for
+// exactly is refused, not moved to a neighbour.
 std::size_t listItem(const ControlSpec& def, const std::string& value) {
     for (std::size_t i = 0; i < def.items.size(); ++i)
         if (def.items[i] == value)
             return i;
     if (const auto code = parseCliNumber(value); code && *code <= 0xFFFF)
         if (const auto item =
-                itemOfCode(def.rule, static_cast<std::uint16_t>(*code), def.items.size()))
+                itemWithCode(def.rule, static_cast<std::uint16_t>(*code), def.items.size()))
             return *item;
     throw UsageError(std::string(def.id) + ": \"" + value + "\" is none of " + kindText(def));
 }
@@ -191,6 +201,8 @@ std::vector<Assignment> assignments(ConfigPages& pages, PagePart group,
                              name + "\"");
         if (!settable(*f->def))
             throw UsageError(name + " is read only");
+        if (f->def->notSent)
+            throw UsageError(name + " is " + std::string(kNotSent));
         if (f->def->kind == ControlKind::List)
             listItem(*f->def, value);
         if (f->def->kind == ControlKind::Indicator)
@@ -203,18 +215,19 @@ std::vector<Assignment> assignments(ConfigPages& pages, PagePart group,
 }
 
 // Does what the user would do on the page: type a text, choose an item, click an indicator.
+// A named field is parsed by the take even when its text is the one shown.
 void apply(DeviceImage& image, const Assignment& a) {
     const Field& f = a.field;
     switch (f.def->kind) {
     case ControlKind::List:
-        f.state->index = listItem(*f.def, a.value);
+        f.page->choose(f.def->id, listItem(*f.def, a.value));
         break;
     case ControlKind::Indicator:
         if (indicatorValue(*f.def, a.value) != f.state->on)
             f.page->click(f.def->id, image);
         break;
     default:
-        f.state->text = a.value;
+        f.page->edit(f.def->id, a.value);
         break;
     }
 }
@@ -251,8 +264,8 @@ void addConfigCommands(CLI::App& app, Session& session) {
     get->callback([&session, getName] { getGroup(session, *getName); });
 
     auto* set = app.add_subcommand(
-        "set", "read a parameter group, change the named fields and write it back (the "
-               "question is answered by --yes)");
+        "set", "read a parameter group, change the named fields and write it back; the other "
+               "fields go back exactly as read (the question is answered by --yes)");
     auto setName = std::make_shared<std::string>();
     auto setValues = std::make_shared<std::vector<std::string>>();
     set->add_option("GROUP", *setName, "group name (see groups)")->required();

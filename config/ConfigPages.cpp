@@ -1,7 +1,9 @@
 #include "config/ConfigPages.h"
 
 #include "model/GroupIo.h"
+#include "model/RegisterMap.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 
@@ -12,6 +14,12 @@ std::vector<PagePart> partsOf(PagePart part) {
     const SectionButtons& b = buttonsOf(part);
     parts.insert(parts.end(), b.alsoParts.begin(), b.alsoParts.end());
     return parts;
+}
+
+bool readShows(const SectionButtons& buttons, const ControlSpec& def) {
+    return def.member == nullptr || std::ranges::any_of(buttons.reads, [&](const GroupTransfer& t) {
+               return readFills(group(t.group), def.member);
+           });
 }
 
 ConfigPages::ConfigPages(LinkContext& ctx, DeviceImage& image) : ctx_(ctx), image_(image) {

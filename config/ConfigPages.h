@@ -62,4 +62,8 @@ private:
 // The parts a section's buttons show and take: the section itself first, then its alsoParts.
 std::vector<PagePart> partsOf(PagePart part);
 
+// Whether the buttons' read fills the control's member (a label, which shows the page's own
+// text, counts as filled).
+bool readShows(const SectionButtons& buttons, const ControlSpec& def);
+
 } // namespace flowcfg

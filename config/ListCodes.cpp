@@ -40,4 +40,11 @@ std::optional<std::size_t> itemOfCode(CodeRule rule, std::uint16_t code, std::si
     return index;
 }
 
+std::optional<std::size_t> itemWithCode(CodeRule rule, std::uint16_t code, std::size_t itemCount) {
+    const auto item = itemOfCode(rule, code, itemCount);
+    if (item && codeOfItem(rule, *item) == code)
+        return item;
+    return std::nullopt;
+}
+
 } // namespace flowcfg

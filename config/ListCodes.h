@@ -30,5 +30,8 @@ std::uint16_t codeOfItem(CodeRule rule, std::size_t index);
 // The item a code stands for; nullopt when no item of a list of itemCount items does (the
 // list then keeps its selection).
 std::optional<std::size_t> itemOfCode(CodeRule rule, std::uint16_t code, std::size_t itemCount);
+// The item whose code is exactly this one; nullopt also where show would settle on a
+// neighbour (the median window shows code 4 as item "5").
+std::optional<std::size_t> itemWithCode(CodeRule rule, std::uint16_t code, std::size_t itemCount);
 
 } // namespace flowcfg

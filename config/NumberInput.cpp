@@ -1,7 +1,5 @@
 #include "config/NumberInput.h"
 
-#include "model/Encodings.h"
-
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -86,9 +84,9 @@ std::optional<float> parseFloatText(std::string_view text) {
     return single;
 }
 
-std::optional<std::int32_t> parseIntegerText(std::string_view text) {
+std::optional<std::int64_t> parseIntegerText(std::string_view text) {
     text = withoutPlus(trimmed(text));
-    std::int32_t value = 0;
+    std::int64_t value = 0;
     const char* end = text.data() + text.size();
     const auto [ptr, ec] = std::from_chars(text.data(), end, value, 10);
     if (text.empty() || ec != std::errc() || ptr != end)
@@ -100,12 +98,13 @@ std::optional<std::uint16_t> parseHex16Text(std::string_view text) {
     text = trimmed(text);
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
         text.remove_prefix(2);
-    if (text.empty())
+    std::uint32_t value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value, 16);
+    if (text.empty() || !isHexDigit(text.front()) || ec != std::errc() || ptr != end ||
+        value > 0xFFFF)
         return std::nullopt;
-    for (const char c : text)
-        if (!isHexDigit(c))
-            return std::nullopt;
-    return parseHex16(text);
+    return static_cast<std::uint16_t>(value);
 }
 
 std::string filterHexInput(std::string_view typed) {

@@ -36,10 +36,11 @@ void reportBadInput(Dialogs& dialogs, InputMessage message);
 // A decimal number with "." as separator and an optional exponent, that a single holds
 // (finite after rounding to single precision).
 std::optional<float> parseFloatText(std::string_view text);
-// A signed decimal integer within 32 bits (the integer and the long-integer fields alike).
-std::optional<std::int32_t> parseIntegerText(std::string_view text);
-// A hexadecimal number with an optional "0x" prefix, as formatHex16 shows it; the low
-// 16 bits are kept.
+// A signed decimal integer (the integer and the long-integer fields alike); whether it fits
+// the field is the take's check.
+std::optional<std::int64_t> parseIntegerText(std::string_view text);
+// A hexadecimal number with an optional "0x" prefix, as formatHex16 shows it, up to FFFF:
+// a larger one does not fit the 16-bit field and is not cut to its low bits.
 std::optional<std::uint16_t> parseHex16Text(std::string_view text);
 
 // The input filter of hexadecimal fields, for one typed text: hexadecimal digits upper-cased,

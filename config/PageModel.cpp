@@ -3,8 +3,10 @@
 #include "model/Encodings.h"
 
 #include <algorithm>
+#include <limits>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 #include <variant>
 
 namespace flowcfg {
@@ -28,16 +30,60 @@ std::uint32_t integerOf(const ControlSpec& def, DeviceImage& image) {
     return member<std::uint16_t>(def, image);
 }
 
-void storeInteger(const ControlSpec& def, DeviceImage& image, std::int32_t value) {
+// Stores value when the member holds it (0..65535, or 0..4294967295 for a 32-bit member);
+// false, and nothing stored, when it does not: no value is cut to its low bits.
+template <class T> bool storeWithin(T& target, std::int64_t value) {
+    if (value < 0 || static_cast<std::uint64_t>(value) > std::numeric_limits<T>::max())
+        return false;
+    target = static_cast<T>(value);
+    return true;
+}
+
+bool storeInteger(const ControlSpec& def, DeviceImage& image, std::int64_t value) {
     const ValueRef ref = def.member(image);
-    if (const auto* p = std::get_if<std::uint32_t*>(&ref)) {
-        **p = static_cast<std::uint32_t>(value);
-        return;
-    }
-    member<std::uint16_t>(def, image) = static_cast<std::uint16_t>(value); // low 16 bits
+    if (const auto* p = std::get_if<std::uint32_t*>(&ref))
+        return storeWithin(**p, value);
+    return storeWithin(member<std::uint16_t>(def, image), value);
+}
+
+MemberValue valueOf(const ValueRef& ref) {
+    return std::visit([](auto* p) -> MemberValue { return *p; }, ref);
+}
+
+void store(const ValueRef& ref, const MemberValue& value) {
+    std::visit(
+        [&value](auto* p) {
+            using T = std::remove_pointer_t<decltype(p)>;
+            if (const T* v = std::get_if<T>(&value))
+                *p = *v;
+        },
+        ref);
+}
+
+// The control holds what the last show put there.
+bool asShown(const ControlSpec& def, const ControlState& state) {
+    if (!state.shown)
+        return false;
+    return def.kind == ControlKind::List ? state.index == state.shown->index
+                                         : state.text == state.shown->text;
 }
 
 } // namespace
+
+bool takesInput(ControlKind kind) {
+    switch (kind) {
+    case ControlKind::Float:
+    case ControlKind::Integer:
+    case ControlKind::Hex16:
+    case ControlKind::List:
+        return true;
+    case ControlKind::Indicator: // a click changes the image itself
+    case ControlKind::Value:
+    case ControlKind::Label:
+        break;
+    }
+    return false;
+}
 
 std::string_view selectedItem(const ControlSpec& def, const ControlState& state) {
     return state.index < def.items.size() ? def.items[state.index] : std::string_view{};
@@ -116,8 +162,17 @@ void PageModel::showControl(const ControlSpec& def, ControlState& state, DeviceI
         state.twin = state.text;
 }
 
+void PageModel::remember(const ControlSpec& def, ControlState& state, DeviceImage& image) {
+    if (takesInput(def.kind))
+        state.shown = ShownValue{state.text, state.index, valueOf(def.member(image))};
+}
+
 bool PageModel::takeControl(const ControlSpec& def, const ControlState& state, DeviceImage& image,
                             Dialogs& dialogs) {
+    if (asShown(def, state)) {
+        store(def.member(image), state.shown->value);
+        return true;
+    }
     switch (def.kind) {
     case ControlKind::Float:
         if (const auto v = parseFloatText(state.text)) {
@@ -127,10 +182,8 @@ bool PageModel::takeControl(const ControlSpec& def, const ControlState& state, D
         reportBadInput(dialogs, InputMessage::Float);
         return false;
     case ControlKind::Integer:
-        if (const auto v = parseIntegerText(state.text)) {
-            storeInteger(def, image, *v);
+        if (const auto v = parseIntegerText(state.text); v && storeInteger(def, image, *v))
             return true;
-        }
         reportBadInput(dialogs, def.message);
         return false;
     case ControlKind::Hex16:
@@ -158,6 +211,10 @@ void PageModel::show(DeviceImage& image, std::uint8_t section) {
             showControl(def_->controls[i], states_[i], image);
     if (def_->afterShow)
         def_->afterShow(*this, image, section);
+    // What the section shows now, the page's own rules included.
+    for (std::size_t i = 0; i < states_.size(); ++i)
+        if (def_->controls[i].section == section)
+            remember(def_->controls[i], states_[i], image);
 }
 
 void PageModel::showAll(DeviceImage& image) {
@@ -173,6 +230,18 @@ TakeResult PageModel::take(DeviceImage& image, Dialogs& dialogs, std::uint8_t se
     if (def_->afterTake)
         def_->afterTake(image, section);
     return TakeResult::Taken;
+}
+
+void PageModel::edit(std::string_view id, std::string text) {
+    ControlState& s = state(id);
+    s.text = std::move(text);
+    s.shown.reset();
+}
+
+void PageModel::choose(std::string_view id, std::size_t index) {
+    ControlState& s = state(id);
+    s.index = index;
+    s.shown.reset();
 }
 
 void PageModel::click(std::string_view id, DeviceImage& image) {

@@ -7,6 +7,12 @@
 // it back with the parsing rules, and the Qt view only renders the states and copies widget
 // edits back.
 //
+// A show also remembers, per edit field and list, what it put there and the exact value it
+// came from. A take that finds the control as shown stores that value again instead of
+// reading the text back: a float shown with four decimals keeps all its bits, and a list
+// code that no item stands for (the list kept its previous item) goes back as it was. Only
+// what the user changed goes through the parsing rules.
+//
 //   PageModel page(*findPage("НАСТРОЙКИ РАБОТЫ/ИЗМЕРЕНИЕ"));
 //   page.show(image, 0);                        // after a read
 //   page.state("izm_flow_v_unit").index = 2;    // the view copies a selection
@@ -17,9 +23,11 @@
 #include "platform/Dialogs.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 namespace flowcfg {
@@ -31,6 +39,16 @@ enum class IndicatorColour : std::uint8_t { ButtonFace, Green };
 inline constexpr std::string_view kOnText = "вкл";
 inline constexpr std::string_view kOffText = "выкл";
 
+// A member's value held apart from the image.
+using MemberValue = std::variant<std::uint16_t, std::uint32_t, float, std::string>;
+
+// What the last show put into an edit field or a list, and the value it showed.
+struct ShownValue {
+    std::string text;      // edit fields
+    std::size_t index = 0; // lists: the item selected after the show
+    MemberValue value;
+};
+
 struct ControlState {
     std::string text;      // edit fields, values, labels
     std::size_t index = 0; // List: the selected item
@@ -38,6 +56,8 @@ struct ControlState {
     IndicatorColour colour = IndicatorColour::ButtonFace;
     std::string twin; // the read-only twin's text; Indicator: "вкл" / "выкл"
     bool visible = true;
+    // Edit fields and lists after a show, until the user edits or chooses.
+    std::optional<ShownValue> shown;
 };
 
 enum class TakeResult : std::uint8_t { Taken = 0, ParseFailed = 1 };
@@ -59,14 +79,21 @@ public:
     std::size_t find(std::string_view id) const;
 
     // Image to controls for one section; cannot fail. A list moves only to an item its code
-    // stands for; otherwise it keeps its selection.
+    // stands for; otherwise it keeps its selection. Remembers what it showed (ShownValue).
     void show(DeviceImage& image, std::uint8_t section);
     // Every section.
     void showAll(DeviceImage& image);
-    // Controls to image for one section, in table order. At the first field that does not
-    // parse: the boxes of reportBadInput, ParseFailed, and the fields before it keep their
-    // new values in the image.
+    // Controls to image for one section, in table order. A control as shown gives back the
+    // value it was shown from; the others are parsed. At the first field that does not parse
+    // or does not fit its member (an integer outside 0..65535 in a 16-bit field): the boxes
+    // of reportBadInput, ParseFailed, and the fields before it keep their new values in the
+    // image.
     TakeResult take(DeviceImage& image, Dialogs& dialogs, std::uint8_t section);
+
+    // The user typed into an edit field / chose an item (even the one shown): from now on
+    // the take parses the control, whatever it holds.
+    void edit(std::string_view id, std::string text);
+    void choose(std::string_view id, std::size_t index);
 
     // A click on an indicator: flips its flag or bit in the image and recolours it. Sends
     // nothing.
@@ -76,11 +103,15 @@ private:
     void showControl(const ControlSpec& def, ControlState& state, DeviceImage& image);
     bool takeControl(const ControlSpec& def, const ControlState& state, DeviceImage& image,
                      Dialogs& dialogs);
+    void remember(const ControlSpec& def, ControlState& state, DeviceImage& image);
     void paintIndicator(const ControlSpec& def, ControlState& state, DeviceImage& image);
 
     const PageDefinition* def_;
     std::vector<ControlState> states_;
 };
+
+// Whether the take reads the control (edit fields and lists), so a show remembers it.
+bool takesInput(ControlKind kind);
 
 // The text of the selected item of a list ("" when the list has no items).
 std::string_view selectedItem(const ControlSpec& def, const ControlState& state);

@@ -30,8 +30,8 @@ namespace flowcfg {
 
 enum class ControlKind : std::uint8_t {
     Float,     // edit field, "%-11.4f"; a single
-    Integer,   // edit field, "%u"; a 16-bit member keeps the low 16 bits, a 32-bit one all 32
-    Hex16,     // edit field, "0x%04X", typing filtered by filterHexInput
+    Integer,   // edit field, "%u"; 0..65535 for a 16-bit member, 0..4294967295 for a 32-bit one
+    Hex16,     // edit field, "0x%04X" up to FFFF, typing filtered by filterHexInput
     List,      // selector; the member holds the register code of the item (CodeRule)
     Indicator, // clickable panel bound to a flag (bit 0: the member is 1 or not) or a bit
     Value,     // read-only number, "%-11.4f": shown, never taken
@@ -52,6 +52,9 @@ struct ControlSpec {
     std::string_view box = {}; // caption of the frame it sits in within its section
     InputMessage message = InputMessage::Integer; // Integer: what a bad text says
     std::string_view unit = {};                   // shown after the field
+    // Taken into the image (profiles and the whole-configuration operations use it) but sent
+    // by none of the section's writes: the command line refuses to set it.
+    bool notSent = false;
 };
 
 // A section of another page (or of the same one), by path and section index.

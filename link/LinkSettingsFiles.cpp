@@ -7,6 +7,7 @@
 
 #include <array>
 #include <limits>
+#include <optional>
 #include <string_view>
 #include <system_error>
 
@@ -27,27 +28,42 @@ constexpr std::uint16_t kHighestPort = 63;
 constexpr std::array<std::string_view, 9> kSpeedKeys = {"1200",  "2400",  "4800",   "9600", "19200",
                                                         "38400", "57600", "115200", "DF"};
 
-// A value that is not a number, or does not fit 16 bits, gives the default.
-std::uint16_t readWord(const IniFile& ini, std::string_view section, std::string_view key,
-                       std::uint16_t defaultValue) {
-    const std::int64_t v = ini.readInt(section, key, defaultValue);
-    if (v < 0 || v > std::numeric_limits<std::uint16_t>::max())
+// A key's correction on reading. It sees the value as the file holds it, however large, so a
+// value beyond 16 bits gets the correction it would get within them (TimeGapPrg 70000 is
+// 255). A negative value, or a large one that no correction covers, gives the default.
+struct Correction {
+    std::int64_t min = 0, max = std::numeric_limits<std::uint16_t>::max();
+    std::optional<std::uint16_t> below = std::nullopt, above = std::nullopt; // nullopt: default
+};
+
+constexpr Correction kAsRead{};
+constexpr Correction kGap{.max = kMaxGap, .above = kMaxGap}; // above 255 becomes 255
+constexpr Correction kAddress{.min = 1, .max = 255, .below = 1, .above = 1}; // 0 or above 255: 1
+constexpr Correction kAttempts{.min = 1, .below = 1};                        // 0 becomes 1
+
+std::uint16_t corrected(std::int64_t v, std::uint16_t defaultValue, const Correction& c) {
+    if (v < 0)
         return defaultValue;
+    if (v < c.min)
+        return c.below.value_or(defaultValue);
+    if (v > c.max)
+        return c.above.value_or(defaultValue);
     return static_cast<std::uint16_t>(v);
 }
 
-// Reads a key with its default, applies the correction and writes the result back.
-template <typename Correct>
-std::uint16_t normalise(IniFile& ini, std::string_view section, std::string_view key,
-                        std::uint16_t defaultValue, Correct correct) {
-    const std::uint16_t v = correct(readWord(ini, section, key, defaultValue));
-    ini.writeInt(section, key, v);
-    return v;
+// A value that is not a number, or does not fit 16 bits, gives the default.
+std::uint16_t readWord(const IniFile& ini, std::string_view section, std::string_view key,
+                       std::uint16_t defaultValue) {
+    return corrected(ini.readInt(section, key, defaultValue), defaultValue, kAsRead);
 }
 
+// Reads a key with its default, applies the correction and writes the result back.
 std::uint16_t normalise(IniFile& ini, std::string_view section, std::string_view key,
-                        std::uint16_t defaultValue) {
-    return normalise(ini, section, key, defaultValue, [](std::uint16_t v) { return v; });
+                        std::uint16_t defaultValue, const Correction& correction = kAsRead) {
+    const std::uint16_t v =
+        corrected(ini.readInt(section, key, defaultValue), defaultValue, correction);
+    ini.writeInt(section, key, v);
+    return v;
 }
 
 std::uint16_t limitGap(std::uint16_t v) {
@@ -84,21 +100,19 @@ LinkSettings readLinkSettings(const std::filesystem::path& workDir) {
         ini.writeInt(kSettings, "TimeGapPrg", 0);
     }
 
-    s.Reask_val = normalise(ini, kSettings, "Reask_val", 2,
-                            [](std::uint16_t v) { return v == 0 ? std::uint16_t{1} : v; });
+    s.Reask_val = normalise(ini, kSettings, "Reask_val", 2, kAttempts);
     s.read_hold_reg_err_msk = normalise(ini, kSettings, "read_hold_reg_err_msk", 127);
     s.Number = normalise(ini, kComSettings, "Number", 1);
     s.Settings = ini.readString(kComSettings, "Settings", "19200,N,8,1");
     ini.writeString(kComSettings, "Settings", s.Settings);
     parseSettingsText(s.Settings, s.speedIndex, s.parity);
 
-    s.NetAdrr = normalise(ini, kDevice, "NetAdrr", 1,
-                          [](std::uint16_t v) { return v == 0 || v > 255 ? std::uint16_t{1} : v; });
+    s.NetAdrr = normalise(ini, kDevice, "NetAdrr", 1, kAddress);
     s.DELY = normalise(ini, kComSettings, "DELY", 0);
     s.TimeOut = normalise(ini, kSettings, "TimeOut", 2000);
     s.UseLogFile = normalise(ini, kLog, "UseLogFile", 1);
-    s.TimeGapDev = normalise(ini, kSettings, "TimeGapDev", 0, limitGap);
-    s.TimeGapPrg = normalise(ini, kSettings, "TimeGapPrg", 0, limitGap);
+    s.TimeGapDev = normalise(ini, kSettings, "TimeGapDev", 0, kGap);
+    s.TimeGapPrg = normalise(ini, kSettings, "TimeGapPrg", 0, kGap);
     // Not written back: a file that never had it stays as it was.
     s.QuickAnswerEnd = readWord(ini, kSettings, kQuickAnswerEnd, 0) == 1 ? 1 : 0;
 

@@ -1,6 +1,7 @@
 #include "model/RegisterMap.h"
 
 #include <array>
+#include <cstdint>
 #include <stdexcept>
 
 namespace flowcfg {
@@ -445,6 +446,39 @@ const GroupDescriptor* findGroup(std::string_view name) {
         if (row.name == name)
             return &row;
     return nullptr;
+}
+
+namespace {
+
+std::uintptr_t addressOf(const ValueRef& ref) {
+    return std::visit([](auto* p) { return reinterpret_cast<std::uintptr_t>(p); }, ref);
+}
+
+// Whether a field among the group's first `words` registers holds the member; compared by
+// address within one image, so a RawWords field covers the array elements it spans.
+bool holds(const GroupDescriptor& g, ImageMember member, unsigned words) {
+    DeviceImage scratch;
+    const std::uintptr_t target = addressOf(member(scratch));
+    for (const FieldDescriptor& f : g.fields) {
+        if (f.member == nullptr || f.offset >= words)
+            continue;
+        const std::uintptr_t first = addressOf(f.member(scratch));
+        const std::size_t size =
+            f.encoding == Encoding::RawWords ? f.extra * sizeof(std::uint16_t) : 1;
+        if (target >= first && target < first + size)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+bool readFills(const GroupDescriptor& g, ImageMember member) {
+    return holds(g, member, g.readCount);
+}
+
+bool writeSends(const GroupDescriptor& g, ImageMember member) {
+    return holds(g, member, g.writeCount);
 }
 
 } // namespace flowcfg

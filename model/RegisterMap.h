@@ -172,4 +172,9 @@ const GroupDescriptor* findGroup(std::uint16_t start, std::uint8_t count);
 // The row of this name (GroupDescriptor::name), case-sensitive.
 const GroupDescriptor* findGroup(std::string_view name);
 
+// Whether a read of the group fills the member / a write sends it (a field within the
+// registers the read takes / the write sends).
+bool readFills(const GroupDescriptor& g, ImageMember member);
+bool writeSends(const GroupDescriptor& g, ImageMember member);
+
 } // namespace flowcfg

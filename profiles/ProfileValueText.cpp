@@ -1,7 +1,9 @@
 #include "profiles/ProfileValueText.h"
 
 #include "model/Encodings.h"
+#include "platform/CFormat.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -34,6 +36,28 @@ template <typename T> T roundedInto(double v) {
         return std::numeric_limits<T>::max();
     }
     return static_cast<T>(r);
+}
+
+bool readsBackAs(const std::string& text, float v) {
+    const float back = scanFloat(text);
+    return std::bit_cast<std::uint32_t>(back) == std::bit_cast<std::uint32_t>(v) ||
+           (std::isnan(back) && std::isnan(v));
+}
+
+// The fixed text of a float key when a load reads it back as the same single, so ordinary
+// files keep their layout; otherwise the shortest "%E" text that does (0.0039083 is
+// "3.9083E-03", 1e-5 "1E-05"), left-justified to the same width.
+std::string floatKeyText(float v, std::string fixed, int width) {
+    if (readsBackAs(fixed, v))
+        return fixed;
+    // Nine significant digits always read back; fewer usually do.
+    for (int precision = 0; precision <= 8; ++precision) {
+        std::string text;
+        appendExponent(text, v, -width, precision, LetterCase::Upper);
+        if (readsBackAs(text, v))
+            return text;
+    }
+    return fixed;
 }
 
 } // namespace
@@ -82,9 +106,11 @@ std::string profileValueText(ValueKind kind, const ProfileRef& ref) {
             } else {
                 switch (kind) {
                 case ValueKind::Float:
-                    return formatFixed4(static_cast<float>(*p));
+                    return floatKeyText(static_cast<float>(*p),
+                                        formatFixed4(static_cast<float>(*p)), 11);
                 case ValueKind::Float2:
-                    return formatFixed2(static_cast<float>(*p));
+                    return floatKeyText(static_cast<float>(*p),
+                                        formatFixed2(static_cast<float>(*p)), 5);
                 case ValueKind::Int:
                 case ValueKind::String:
                     break;

@@ -50,6 +50,8 @@ TEST_F(ConfigCommandTest, GroupsListsEveryButtonPairWithItsFields) {
         EXPECT_NE(text.find(name), std::string::npos) << name;
     EXPECT_NE(text.find("  i_control\t0 \"Обычн.работа\", 2 \"Задаем ток\"\n"), std::string::npos);
     EXPECT_NE(text.find("  mediana_val\t1 \"1\", 3 \"3\""), std::string::npos);
+    EXPECT_NE(text.find("  line_size_cmp\tread only: taken, but not written to the meter\n"),
+              std::string::npos);
 }
 
 TEST_F(ConfigCommandTest, GetPrintsWhatTheMeterHolds) {
@@ -62,6 +64,20 @@ TEST_F(ConfigCommandTest, GetPrintsWhatTheMeterHolds) {
                          "code_direct = 1234\n");
     EXPECT_EQ(err.str(),
               "Результат операции: Чтение параметров токового выхода успешно осуществлено.\n");
+
+    // Only what the group's read filled: the module's cut-off values are not among it.
+    meter().setFloat(0x101D, 1.5f);
+    meter().setFloat(0x101F, 0.25f);
+    meter().setReg(0x1036, 0x0005);
+    ASSERT_EQ(run({"get", "cutoff"}), 0) << err.str();
+    EXPECT_EQ(out.str(), "izm_flow_v_cut_ee = 1.5000\n"
+                         "cut_hysteresis = 0.2500\n"
+                         "cut_main_meter = 1 (вкл)\n"
+                         "cut_main_primary = 0 (выкл)\n"
+                         "cut_main_summary =  Прибор\n"
+                         "cut_display_meter = 1 (вкл)\n"
+                         "cut_display_primary = 0 (выкл)\n"
+                         "cut_display_summary =  Прибор\n");
 }
 
 TEST_F(ConfigCommandTest, SetChangesOnlyTheNamedFieldsThroughTheWriteSequence) {
@@ -110,6 +126,29 @@ TEST_F(ConfigCommandTest, SetRefusesWhatThePageWouldRefuse) {
     EXPECT_EQ(run({"set", "cutoff", "module_cutoff=1"}), 1);
     EXPECT_EQ(run({"set", "cutoff", "cut_main_meter=2"}), 1);
     EXPECT_TRUE(slave.served().empty());
+    // A code that no item stands for exactly: refused with the items, not moved to "5".
+    EXPECT_EQ(run({"set", "measurement", "mediana_val=4"}), 1);
+    EXPECT_NE(err.str().find("mediana_val: \"4\" is none of 1 \"1\", 3 \"3\", 5 \"5\""),
+              std::string::npos)
+        << err.str();
+    // Taken by the page, but never sent.
+    EXPECT_EQ(run({"set", "measurement", "izm_flow_v_max_m3_h_cmp=100"}), 1);
+    EXPECT_NE(err.str().find("izm_flow_v_max_m3_h_cmp is read only: taken, but not written to "
+                             "the meter"),
+              std::string::npos)
+        << err.str();
+    EXPECT_TRUE(slave.served().empty());
+    // A 16-bit field takes 0..65535: the integer boxes, nothing written.
+    for (const char* value : {"f_max=70000", "f_max=-1"}) {
+        slave.clearServed();
+        EXPECT_EQ(run({"--yes", "set", "output1-frequency", value}), 1) << value;
+        EXPECT_NE(err.str().find("Ошибка ввода: Вводимые данные не получается представить целым "
+                                 "числом.\nСообщение: Запись данных не будет производиться."),
+                  std::string::npos)
+            << err.str();
+        for (const auto& r : slave.served())
+            EXPECT_NE(r.function, 16) << value;
+    }
 }
 
 } // namespace

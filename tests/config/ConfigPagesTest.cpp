@@ -4,6 +4,7 @@
 #include "config/ConfigPages.h"
 
 #include "config/MeasurementPages.h"
+#include "model/RegisterMap.h"
 #include "tests/model/MeterFixture.h"
 
 #include <gtest/gtest.h>
@@ -505,6 +506,37 @@ TEST_F(ConfigPagesTest, ButtonsDoNothingWhileAnotherOperationExchanges) {
     EXPECT_EQ(write("cutoff").end, OperationEnd::Busy);
     EXPECT_TRUE(served().empty());
     EXPECT_TRUE(dialogs.shown.empty());
+}
+
+// A read and then a write of a page the user did not touch leave every register as it was,
+// though four decimals cannot show these floats and no item stands for these codes.
+TEST_F(ConfigPagesTest, ReadThenWriteOfAnUntouchedPageChangesNoRegister) {
+    constexpr float kFloats[] = {1e-5f, 0.123456f, -5.775e-7f, 0.0039083f};
+    std::uint16_t n = 0;
+    for (const PagePart& part : allButtons())
+        for (const GroupTransfer& t : buttonsOf(part).reads)
+            for (const FieldDescriptor& f : group(t.group).fields) {
+                const auto at = static_cast<std::uint16_t>(group(t.group).start + f.offset);
+                if (f.encoding == Encoding::F32)
+                    meter().setFloat(at, kFloats[n++ % 4]);
+                else if (f.encoding != Encoding::RawWords)
+                    for (std::uint16_t k = 0; k < f.width(); ++k)
+                        meter().setReg(at + k, 0x7771 + n++); // beyond every list
+            }
+    for (const PagePart& part : allButtons()) {
+        const SectionButtons& b = buttonsOf(part);
+        std::vector<std::pair<std::uint16_t, std::uint16_t>> before; // address, value
+        for (const auto& writes : {b.leadingWrites, b.writes})
+            for (const GroupTransfer& t : writes)
+                for (std::uint16_t k = 0; k < group(t.group).writeCount; ++k) {
+                    const auto at = static_cast<std::uint16_t>(group(t.group).start + k);
+                    before.emplace_back(at, meter().reg(at));
+                }
+        ASSERT_EQ(read(b.name).end, OperationEnd::Succeeded) << b.name;
+        ASSERT_EQ(write(b.name).end, OperationEnd::Succeeded) << b.name;
+        for (const auto& [at, value] : before)
+            EXPECT_EQ(meter().reg(at), value) << b.name << " " << std::hex << at;
+    }
 }
 
 } // namespace

@@ -95,6 +95,20 @@ TEST_F(ConfigViewTest, ReadShowsTheMeterAndWriteSendsWhatWasTyped) {
     EXPECT_EQ(views->view(page::cutoff).twin("izm_flow_v_cut_ee")->text(), "1.7500     ");
 }
 
+// A list the user left alone goes back with the code it was shown from, though no item stands
+// for it; choosing the item on the screen sends that item's code.
+TEST_F(ConfigViewTest, UntouchedListSendsItsCodeAChosenItemItsOwn) {
+    m().setReg(0x105D, 7); // volume kind: items 0..3
+    PageView& out1 = views->view(page::output1);
+    out1.readButton(section::Pulse)->click();
+    out1.writeButton(section::Pulse)->click();
+    EXPECT_EQ(m().reg(0x105D), 7);
+    QComboBox* kind = list(page::output1, "dsum_type_0");
+    emit kind->activated(kind->currentIndex());
+    out1.writeButton(section::Pulse)->click();
+    EXPECT_EQ(m().reg(0x105D), kind->currentIndex());
+}
+
 // One key typed into a widget, as the keyboard would deliver it.
 void typeKey(QWidget* widget, Qt::Key key, const QString& text) {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);

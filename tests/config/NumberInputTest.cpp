@@ -31,12 +31,12 @@ TEST(NumberInput, FloatsUseThePointWhateverTheLocale) {
         std::setlocale(LC_NUMERIC, "C");
 }
 
-TEST(NumberInput, IntegersAreSigned32BitDecimals) {
+TEST(NumberInput, IntegersAreSignedDecimals) {
     EXPECT_EQ(parseIntegerText(" 42 "), 42);
     EXPECT_EQ(parseIntegerText("-1"), -1);
     EXPECT_EQ(parseIntegerText("+7"), 7);
-    EXPECT_EQ(parseIntegerText("2147483647"), 2147483647);
-    EXPECT_EQ(parseIntegerText("2147483648"), std::nullopt);
+    EXPECT_EQ(parseIntegerText("4294967296"), 4294967296); // the take checks the field's range
+    EXPECT_EQ(parseIntegerText("99999999999999999999"), std::nullopt);
     EXPECT_EQ(parseIntegerText("12a"), std::nullopt);
     EXPECT_EQ(parseIntegerText("1.0"), std::nullopt);
     EXPECT_EQ(parseIntegerText(""), std::nullopt);
@@ -45,7 +45,9 @@ TEST(NumberInput, IntegersAreSigned32BitDecimals) {
 TEST(NumberInput, HexadecimalFieldsTakeWhatTheyShow) {
     EXPECT_EQ(parseHex16Text("0x0200"), 0x0200);
     EXPECT_EQ(parseHex16Text(" 1ab "), 0x01AB);
-    EXPECT_EQ(parseHex16Text("1FFFF"), 0xFFFF); // low 16 bits
+    EXPECT_EQ(parseHex16Text("FFFF"), 0xFFFF);
+    EXPECT_EQ(parseHex16Text("1FFFF"), std::nullopt); // does not fit: not cut to 16 bits
+    EXPECT_EQ(parseHex16Text("-1"), std::nullopt);
     EXPECT_EQ(parseHex16Text(""), std::nullopt);
     EXPECT_EQ(parseHex16Text("0x"), std::nullopt);
     EXPECT_EQ(parseHex16Text("12G"), std::nullopt);

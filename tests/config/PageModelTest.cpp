@@ -5,10 +5,13 @@
 #include "config/MeasurementPages.h"
 #include "config/PageRegistry.h"
 
+#include <bit>
 #include <gtest/gtest.h>
 
 namespace flowcfg::test {
 namespace {
+
+#define MEMBER(path) [](DeviceImage& d) -> ValueRef { return &d.path; }
 
 class Page : public ::testing::Test {
 protected:
@@ -49,10 +52,14 @@ TEST_F(Page, ListsShowOnlyCodesTheyHaveItemsFor) {
     EXPECT_EQ(measurement.state("izm_flow_v_dsum_type").index, 2u);
     EXPECT_EQ(measurement.state("mediana_val").index, 3u);
 
-    // Choosing "19" stores 19.
+    // Choosing "19" stores 19; the untouched list goes back with the code it was shown from.
     measurement.state("mediana_val").index = 9;
     ASSERT_EQ(measurement.take(image, dialogs, section::Main), TakeResult::Taken);
     EXPECT_EQ(image.mediana_filtr_flow.mediana_val, 19);
+    EXPECT_EQ(image.izm_to_comp.izm_flow_v_dsum_type, 4);
+    // Choosing the item on the screen, though it is the one shown, sends its code.
+    measurement.choose("izm_flow_v_dsum_type", 2);
+    ASSERT_EQ(measurement.take(image, dialogs, section::Main), TakeResult::Taken);
     EXPECT_EQ(image.izm_to_comp.izm_flow_v_dsum_type, 2);
 }
 
@@ -73,10 +80,10 @@ TEST_F(Page, CurrentModeSecondItemIsCodeTwo) {
     image.i_control.i_control = 1; // no item: keeps "Задаем ток"
     current.show(image, section::CurrentDirect);
     EXPECT_EQ(current.state("i_control").index, 1u);
-    current.state("i_control").index = 0;
+    current.choose("i_control", 0);
     ASSERT_EQ(current.take(image, dialogs, section::CurrentDirect), TakeResult::Taken);
     EXPECT_EQ(image.i_control.i_control, 0);
-    current.state("i_control").index = 1;
+    current.choose("i_control", 1);
     ASSERT_EQ(current.take(image, dialogs, section::CurrentDirect), TakeResult::Taken);
     EXPECT_EQ(image.i_control.i_control, 2);
 }
@@ -120,13 +127,71 @@ TEST_F(Page, MeasurementTakeZeroesTheHiddenSourceSelectors) {
     EXPECT_EQ(image.izm_general_param.sensor_type_cmp, 0x01AB);
 }
 
-TEST_F(Page, IntegersKeepTheirLowSixteenBits) {
+TEST_F(Page, UntouchedFieldsKeepTheirExactValuesEditedOnesAreParsed) {
+    image.output.flow_v_for_pulse = 1e-5f;
+    image.output.f_flow_v_max = 0.123456f;
+    image.output.f_flow_v_min = -5.775e-7f;
     output1.showAll(image);
-    output1.state("f_max").text = "70000";
-    output1.state("f_min").text = "-1";
+    EXPECT_EQ(output1.state("flow_v_for_pulse").text, "0.0000     ");
+    image = DeviceImage{};
+    output1.state("f_flow_v_max").text = "0.1235"; // typed: the text, not the value shown
+    output1.edit("f_flow_v_min", "-0.0000     ");  // typed as shown: parsed all the same
     ASSERT_EQ(output1.take(image, dialogs, section::Frequency), TakeResult::Taken);
-    EXPECT_EQ(image.output.f_max, 70000 - 65536);
-    EXPECT_EQ(image.output.f_min, 0xFFFF);
+    ASSERT_EQ(output1.take(image, dialogs, section::Pulse), TakeResult::Taken);
+    EXPECT_EQ(image.output.flow_v_for_pulse, 1e-5f);
+    EXPECT_EQ(image.output.f_flow_v_max, 0.1235f);
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(image.output.f_flow_v_min), 0x80000000u); // -0.0
+}
+
+// An integer that does not fit its member is refused with the field's message, not cut to
+// its low bits.
+TEST_F(Page, IntegersOutsideTheirFieldAreRefused) {
+    constexpr ControlSpec kControls[] = {
+        {.id = "f_max",
+         .caption = "",
+         .kind = ControlKind::Integer,
+         .member = MEMBER(output.f_max)},
+        {.id = "hex", .caption = "", .kind = ControlKind::Hex16, .member = MEMBER(output.f_min)},
+        {.id = "number",
+         .caption = "",
+         .kind = ControlKind::Integer,
+         .member = MEMBER(NEW_DAT.LONG_NUM),
+         .message = InputMessage::FactoryNumber}};
+    constexpr PageSection kSections[] = {{.caption = "S"}};
+    const PageDefinition definition{.path = "P", .controls = kControls, .sections = kSections};
+    const std::string generic = "Вводимые данные не получается представить целым числом.";
+    const std::string own =
+        "Вводимые данные заводского номера не получается представить целым числом.";
+    const struct {
+        std::string_view id, text;
+        std::vector<std::string> boxes; // empty: taken
+    } cases[] = {
+        {"f_max", "65535", {}},
+        {"f_max", "70000", {generic, "Запись данных не будет производиться."}},
+        {"f_max", "-1", {generic, "Запись данных не будет производиться."}},
+        {"hex", "FFFF", {}},
+        {"hex", "1FFFF", {generic, "Запись данных не будет производиться."}},
+        {"number", "4294967295", {}},
+        {"number", "4294967296", {own}},
+        {"number", "-1", {own}},
+    };
+    for (const auto& c : cases) {
+        PageModel page(definition);
+        DeviceImage before;
+        page.showAll(before);
+        page.edit(c.id, std::string(c.text));
+        image = before;
+        dialogs.shown.clear();
+        const TakeResult result = page.take(image, dialogs, 0);
+        EXPECT_EQ(result, c.boxes.empty() ? TakeResult::Taken : TakeResult::ParseFailed) << c.text;
+        EXPECT_EQ(dialogs.texts(), c.boxes) << c.text;
+        if (!c.boxes.empty()) { // nothing stored
+            EXPECT_TRUE(image.output.f_max == before.output.f_max &&
+                        image.output.f_min == before.output.f_min &&
+                        image.NEW_DAT.LONG_NUM == before.NEW_DAT.LONG_NUM)
+                << c.text;
+        }
+    }
 }
 
 TEST_F(Page, CutoffIndicatorsSummariesAndTwins) {

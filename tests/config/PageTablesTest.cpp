@@ -1,6 +1,8 @@
 // The page rows held against each other, the screen tree and the register map, one rule per
 // test over every family. (wellFormed() already holds each row together at compile time.)
 
+#include "config/ConfigPages.h"
+#include "config/PageModel.h"
 #include "config/PageRegistry.h"
 #include "config/ScreenPaths.h"
 #include "model/RegisterMap.h"
@@ -67,6 +69,27 @@ TEST(PageTables, OtherPartsOfAButtonExistAndNamesAreUnique) {
         EXPECT_TRUE(names.insert(b.name).second) << "two groups named " << b.name;
         for (const PagePart& other : b.alsoParts)
             EXPECT_NO_THROW(sectionOf(other)) << b.name << " shows " << other.page;
+    }
+}
+
+// What a button takes it reads first (the command line writes the fields not named as read),
+// and it sends it unless the control says it is not sent.
+TEST(PageTables, TakenControlsAreReadAndSentUnlessMarkedNotSent) {
+    for (const PagePart& part : allButtons()) {
+        const SectionButtons& b = buttonsOf(part);
+        if (b.writes.empty())
+            continue;
+        for (const PagePart& taken : partsOf(part))
+            for (const ControlSpec& c : findPage(taken.page)->controls) {
+                if (c.section != taken.section || !takesInput(c.kind))
+                    continue;
+                bool sent = false;
+                for (const auto& writes : {b.leadingWrites, b.writes})
+                    for (const GroupTransfer& g : writes)
+                        sent = sent || writeSends(group(g.group), c.member);
+                EXPECT_TRUE(readShows(b, c)) << b.name << " takes " << c.id << " unread";
+                EXPECT_EQ(sent, !c.notSent) << b.name << ": " << c.id;
+            }
     }
 }
 

@@ -4,6 +4,7 @@
 #include "TestFiles.h"
 
 #include <array>
+#include <bit>
 #include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -72,6 +73,43 @@ TEST_F(CliInteropTest, WriteThenFailures) {
     EXPECT_NE(r.out.find("Невозможно открыть последовательный порт\nНет такого устройства"),
               std::string::npos)
         << r.out;
+}
+
+// set sends the named field and every other field exactly as the meter sent it: floats that
+// four decimals cannot show and codes that no item of their list stands for.
+TEST(CliSetInteropTest, SetWritesBackWhatItWasNotToldBitForBit) {
+    InteropModbusSlave slave{1, 0x1A00};
+    TempDir temp{"flowcfg-cli-set"};
+    const auto setFloat = [&slave](int address, float value) {
+        const auto bits = std::bit_cast<std::uint32_t>(value);
+        slave.setReg(address, static_cast<std::uint16_t>(bits >> 16)); // high half first
+        slave.setReg(address + 1, static_cast<std::uint16_t>(bits));
+    };
+    setFloat(0x101D, 0.123456f); // cut-off %
+    setFloat(0x101F, 1e-5f);     // cut-off hysteresis %
+    const std::pair<int, std::uint16_t> codes[] = {
+        {0x1001, 150},    // averages: items 0..100
+        {0x1007, 9},      // flow unit: 0..3
+        {0x1036, 0x00F5}, // cut-off flags, with bits no indicator shows
+        {0x1037, 4},      // displayed volume: 0..3
+        {0x1038, 5},      // volume unit: 0..1
+        {0x1098, 7},      // linear scale source: 0..4
+        {0x1800, 4},      // median window: odd codes only
+    };
+    for (const auto& [address, value] : codes)
+        slave.setReg(address, value);
+    slave.setReg(0x108F, 5); // digits, the field named
+
+    const Result r =
+        runCli(temp.path(), "--yes --port " + slave.slavePath() + " set measurement ind_point=2");
+    ASSERT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_EQ(slave.reg(0x108F), 2);
+    EXPECT_EQ(slave.reg(0x101D), 0x3DFC);
+    EXPECT_EQ(slave.reg(0x101E), 0xD680); // 0.123456
+    EXPECT_EQ(slave.reg(0x101F), 0x3727);
+    EXPECT_EQ(slave.reg(0x1020), 0xC5AC); // 1e-5
+    for (const auto& [address, value] : codes)
+        EXPECT_EQ(slave.reg(address), value) << std::hex << address;
 }
 
 } // namespace

@@ -103,6 +103,22 @@ TEST(LinkSettingsFiles, ReadingCorrectsAndWritesBack) {
     EXPECT_EQ(readLinkSettings(dir.path()).NetAdrr, 1);
 }
 
+// A value beyond 16 bits gets the correction it would get within them, not its low bits;
+// where no correction covers it, or it is negative, the default.
+TEST(LinkSettingsFiles, ValuesBeyondSixteenBitsAreCorrectedLikeTheOthers) {
+    TempDir dir;
+    writeFile(dir.path() / "dev.dat", "[SETTINGS]\nTimeGapPrg=70000\nTimeGapDev=-1\n"
+                                      "Reask_val=65537\nTimeOut=70000\n"
+                                      "[DEVICE]\nNetAdrr=65537\n");
+    const LinkSettings s = readLinkSettings(dir.path());
+    EXPECT_EQ(s.TimeGapPrg, 255);
+    EXPECT_EQ(s.TimeGapDev, 0);
+    EXPECT_EQ(s.Reask_val, 2);
+    EXPECT_EQ(s.TimeOut, 2000);
+    EXPECT_EQ(s.NetAdrr, 1);
+    EXPECT_EQ(loaded(dir.path() / "dev.dat").readString("SETTINGS", "TimeGapPrg", ""), "255");
+}
+
 TEST(LinkSettingsFiles, ExitWriterRecreatesAMissingFileAndWritesTheCurrentValues) {
     TempDir dir;
     LinkSettings s = readLinkSettings(dir.path());

@@ -4,7 +4,9 @@
 #include "profiles/ProfileTables.h"
 #include "profiles/ProfileValueText.h"
 
+#include <bit>
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -149,6 +151,48 @@ TEST_F(ProfileFileTest, SavedValueTextsAreExact) {
     EXPECT_EQ(text.find("[Form title]"), std::string::npos);
     EXPECT_EQ(text.find("[USR]"), std::string::npos);
     EXPECT_EQ(text.find("izm_modul_file_name"), std::string::npos);
+}
+
+// A float goes through a file bit for bit. One that its fixed text shows exactly keeps that
+// text; the others are written in the shortest exponent form a C "%E" scan reads back.
+TEST_F(ProfileFileTest, FloatsComeBackBitForBit) {
+    const struct {
+        float value;
+        std::string_view fixed4, fixed2; // flow_v_for_pulse ("%-11.4f"), f_flow_v_max ("%-5.2f")
+    } cases[] = {
+        {0.0039083f, "3.9083E-03 ", "3.9083E-03"},
+        {-5.775e-7f, "-5.775E-07 ", "-5.775E-07"},
+        {1e-5f, "1E-05      ", "1E-05"},
+        {72.0f, "72.0000    ", "72.00"},
+        {0.36f, "0.3600     ", "0.36 "},
+        {10000.0f, "10000.0000 ", "10000.00"},
+        {3.4e38f, "339999995214436424907732413799364296704.0000",
+         "339999995214436424907732413799364296704.00"},
+        {-0.0f, "-0.0000    ", "-0.00"},
+    };
+    const auto bits = [](float v) { return std::bit_cast<std::uint32_t>(v); };
+    for (const auto& c : cases) {
+        DeviceImage image;
+        image.output.flow_v_for_pulse = c.value;
+        image.output.f_flow_v_max = c.value;
+        ToolSettings tools = ToolSettings::defaults(work_);
+        const fs::path file = dir_ / "f.prf";
+        ASSERT_TRUE(saveProfile(file, image, tools).ok);
+        const std::string text = readFile(file);
+        for (const auto& [key, expected] :
+             {std::pair{"flow_v_for_pulse", c.fixed4}, std::pair{"f_flow_v_max", c.fixed2}}) {
+            EXPECT_NE(text.find("\n" + std::string(key) + "=" + std::string(expected) + "\n"),
+                      std::string::npos)
+                << key << " " << c.value;
+            float scanned = 1;
+            EXPECT_EQ(std::sscanf(std::string(expected).c_str(), "%E", &scanned), 1);
+            EXPECT_EQ(bits(scanned), bits(c.value)) << expected;
+        }
+        DeviceImage loaded;
+        loadProfile(file, loaded, tools, work_);
+        EXPECT_EQ(bits(loaded.output.flow_v_for_pulse), bits(c.value)) << c.value;
+        EXPECT_EQ(bits(loaded.output.f_flow_v_max), bits(c.value)) << c.value;
+    }
 }
 
 TEST_F(ProfileFileTest, EmptyFileLoadsEveryDefault) {
