@@ -4,8 +4,7 @@
 // start-up) with the options laid over them for this run only. Nothing is written back.
 //
 // Commands report through the session: what they print goes to out, messages to err, and the
-// exit code is 0 on success, 1 on a usage error or a port that cannot be opened, 2 when the
-// exchange with the meter failed.
+// exit code is one of the kExit codes below (`flowcfg-cli --help` lists them: kExitCodesText).
 
 #include "cli/ConsoleDialogs.h"
 #include "link/ExchangeStatus.h"
@@ -17,12 +16,22 @@
 #include <iosfwd>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace flowcfg {
 
-inline constexpr int kExitOk = 0;
-inline constexpr int kExitUsage = 1;
-inline constexpr int kExitExchange = 2;
+// The exit codes, few and stable: scripts test them.
+inline constexpr int kExitOk = 0;            // done
+inline constexpr int kExitUsage = 1;         // usage, a port that cannot be opened, a file
+inline constexpr int kExitExchange = 2;      // the meter did not answer as expected
+inline constexpr int kExitDeclined = 3;      // a question was answered No: nothing written
+inline constexpr int kExitInterrupted = 130; // Ctrl-C (what was read is still written)
+
+// The footer of `flowcfg-cli --help`.
+inline constexpr std::string_view kExitCodesText =
+    "Exit codes: 0 done; 1 usage error, a port that cannot be opened or a file that cannot be "
+    "written; 2 the meter did not answer as expected (no answer, an exception, a damaged "
+    "answer); 3 a question was answered No, nothing was written; 130 interrupted by Ctrl-C.";
 
 struct GlobalOptions {
     std::string dir = ".";
