@@ -72,6 +72,8 @@ public:
     std::shared_ptr<FakeSerialLine> add(const std::string& path);
     // Makes opening the path fail with the given reason.
     void refuse(const std::string& path, OpenError error) { refused_[path] = error; }
+    // Lets the path be opened again (the device is back).
+    void restore(const std::string& path) { refused_.erase(path); }
     OpenResult open(const std::string& path) override;
     int opens = 0;
 
