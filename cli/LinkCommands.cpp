@@ -2,6 +2,7 @@
 
 #include "cli/CliNumbers.h"
 #include "cli/Commands.h"
+#include "link/LinkSettingsScreen.h"
 #include "link/ModbusMaster.h"
 #include "link/Ports.h"
 
@@ -27,8 +28,8 @@ void listPorts(Session& session) {
         return;
     }
     for (std::size_t i = 0; i < ctx.foundPorts.size(); ++i)
-        session.out << lists.items[i] << '\t' << devicePathForPort(ctx.settings, ctx.foundPorts[i])
-                    << '\n';
+        session.out << lists.available[i] << '\t'
+                    << devicePathForPort(ctx.settings, ctx.foundPorts[i]) << '\n';
 }
 
 void readRegisters(Session& session, const std::string& startText, const std::string& countText) {
