@@ -69,7 +69,7 @@ bool ArchiveTransfer::start(std::optional<std::uint32_t> frames) {
     if (!stepSucceeded(counters)) {
         state_ = before;
         setStatus(statusBefore);
-        showOutcome(ctx_.dialogs, counters);
+        showOutcome(ctx_, counters);
         return false;
     }
     if (changed)

@@ -47,10 +47,11 @@ std::optional<ExchangeResult> failedRead(const MeasuredValues& values, bool outp
 }
 
 void reportFailure(Session& session, ExchangeResult result) {
-    if (const auto text = outcomeText(result))
+    const LinkSettings& settings = session.link().settings;
+    if (const auto text = outcomeText(result, settings))
         session.fail(kExitExchange, text->caption + ": " + text->text);
     else
-        session.fail(kExitExchange, exchangeFailureText(result));
+        session.fail(kExitExchange, exchangeFailureText(result, settings));
 }
 
 void measure(Session& session, const MeasureOptions& o) {

@@ -2,6 +2,7 @@
 
 #include "cli/CliNumbers.h"
 #include "link/ExchangeLog.h"
+#include "link/Outcome.h"
 #include "link/Ports.h"
 #include "platform/PosixSerialPort.h"
 
@@ -101,9 +102,12 @@ bool Session::openLink() {
     return false;
 }
 
-std::string exchangeFailureText(ExchangeResult result) {
-    std::string text = "Ошибка обмена: status " + hexAndDecimal(result.status) +
-                       ", exception code " + hexAndDecimal(result.exceptionCode, 2) + "\n";
+std::string exchangeFailureText(ExchangeResult result, const LinkSettings& settings) {
+    std::string text;
+    if (const auto outcome = outcomeText(result, settings))
+        text = outcome->caption + ": " + outcome->text + "\n";
+    text += "Ошибка обмена: status " + hexAndDecimal(result.status) + ", exception code " +
+            hexAndDecimal(result.exceptionCode, 2) + "\n";
     for (const ExchangeStatus bit : kLoggedStatusBits) {
         if (result.status & bit)
             text +=
@@ -117,7 +121,7 @@ std::string exchangeFailureText(ExchangeResult result) {
 bool Session::checkExchange(ExchangeResult result) {
     if (result.transportOk())
         return true;
-    err << exchangeFailureText(result);
+    err << exchangeFailureText(result, link().settings);
     exitCode = kExitExchange;
     return false;
 }

@@ -69,9 +69,8 @@ public:
     bool openLink();
     Dialogs& dialogs() { return dialogs_; }
 
-    // Prints a failed exchange (status word in hex, the name of every set bit, the exception
-    // code) and sets the exit code 2. Returns whether the exchange succeeded: status & 0x7FFF
-    // is 0 and there is no exception.
+    // Prints a failed exchange (exchangeFailureText) and sets the exit code 2. Returns whether
+    // the exchange succeeded: status & 0x7FFF is 0 and there is no exception.
     bool checkExchange(ExchangeResult result);
     // Prints the message and sets the exit code.
     void fail(int code, const std::string& message);
@@ -89,7 +88,9 @@ private:
     std::unique_ptr<LinkContext> link_;
 };
 
-// The report checkExchange prints for a failed exchange (lines end with '\n').
-std::string exchangeFailureText(ExchangeResult result);
+// The report checkExchange prints for a failed exchange (lines end with '\n'): first what the
+// window's box says ("caption: text", for no answer with what was tried and what to check),
+// then the status word in hex, the name of every set bit and the exception code.
+std::string exchangeFailureText(ExchangeResult result, const LinkSettings& settings);
 
 } // namespace flowcfg

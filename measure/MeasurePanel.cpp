@@ -109,7 +109,7 @@ void MeasurePanel::readOnce() {
     if (!measured.clean()) {
         showExchangeError(screen_);
         screenChanged();
-        showOutcome(ctx_.dialogs, measured);
+        showOutcome(ctx_, measured);
         return;
     }
     logRecord_ = mainLogRecordOf(values_.measured);
@@ -156,7 +156,7 @@ void MeasurePanel::resetVolume() {
     if (result.transportOk())
         result = sendCommand(ctx_, GroupId::VolumeReset);
     if (!result.transportOk())
-        showOutcome(ctx_.dialogs, result);
+        showOutcome(ctx_, result);
 }
 
 void MeasurePanel::toggleOutputsRead() {
