@@ -99,10 +99,10 @@ private:
 
 void downloadArchive(Session& session, const ArchiveOptions& o) {
     const auto frames = framesOf(o.frames);
+    LinkContext& ctx = session.link(); // --dir first
     const std::filesystem::path outDir = o.outDir.empty() ? session.options.dir : o.outDir;
     if (!std::filesystem::is_directory(outDir))
         throw UsageError("--out-dir: " + outDir.string() + " is not a directory");
-    LinkContext& ctx = session.link();
     if (!session.openLink())
         return;
 

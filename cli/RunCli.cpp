@@ -15,7 +15,9 @@ int runCli(int argc, const char* const* argv, Session& session, const AddCommand
     app.fallthrough(); // global options may also follow the command
     app.require_subcommand(1);
     GlobalOptions& o = session.options;
-    app.add_option("--dir", o.dir, "working directory with dev.dat, to.dat and COM.txt")
+    app.add_option("--dir", o.dir,
+                   "working directory with dev.dat, to.dat and COM.txt (must exist; the files "
+                   "are made there when missing)")
         ->capture_default_str();
     app.add_option("--port", o.port, "COMn, or a device path such as /dev/ttyUSB0");
     app.add_option("--address", o.address, "Modbus address of the meter, 0..255");

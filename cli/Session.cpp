@@ -7,6 +7,7 @@
 #include "platform/PosixSerialPort.h"
 
 #include <array>
+#include <filesystem>
 #include <istream>
 #include <ostream>
 #include <unistd.h>
@@ -81,6 +82,11 @@ void Session::applyOptions(LinkSettings& s) const {
 
 LinkContext& Session::link() {
     if (!link_) {
+        // The settings files are made in --dir, but --dir itself is not made: a mistyped
+        // directory would otherwise run on fresh defaults without a word.
+        std::error_code ec;
+        if (!std::filesystem::is_directory(options.dir, ec))
+            throw UsageError("--dir: папки " + options.dir + " нет");
         dialogs_.setAssumeYes(options.yes);
         auto ctx = std::make_unique<LinkContext>(devices_, pump_, clock_, dialogs_);
         ctx->settings = readLinkSettings(options.dir);

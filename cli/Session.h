@@ -62,7 +62,7 @@ public:
     int exitCode = kExitOk;
 
     // The link with the settings of --dir and the options; built on first use. Throws
-    // UsageError for an option value that cannot be used.
+    // UsageError for an option value that cannot be used, also for a --dir that does not exist.
     LinkContext& link();
     // Opens the port of the link; on failure the reason has been printed and the exit code
     // is 1.
