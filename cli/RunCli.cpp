@@ -11,7 +11,7 @@ int runCli(int argc, const char* const* argv, Session& session, const AddCommand
                  "without a window. Settings come from dev.dat and to.dat in --dir; the "
                  "options below change them for this run only.",
                  "flowcfg-cli"};
-    app.footer(std::string(kExitCodesText));
+    app.footer(std::string(kExitCodesText) + "\n");
     app.fallthrough(); // global options may also follow the command
     app.require_subcommand(1);
     GlobalOptions& o = session.options;
