@@ -79,88 +79,24 @@ TEST_F(ResponsiveFixture, TheRestOfAnAnswerEndsOneReadIntervalAfterItsLastByte) 
     EXPECT_EQ(clock.monotonicMs() - arrived, 20u + 48u);
 }
 
-// A port that hands out one chunk of bytes per read, as a line delivers them in bursts; a read
-// with nothing left waits out its total time.
-class BurstPort final : public SerialPort {
-public:
-    BurstPort(std::deque<std::vector<std::uint8_t>>& bursts, FakeClock& clock)
-        : bursts_(bursts), clock_(clock) {}
-    void setLine(const LineSettings&) override {}
-    void setTimeouts(const SerialTimeouts& t) override { timeouts_ = t; }
-    void setQueueSizes(std::size_t, std::size_t) override {}
-    void purge() override {}
-    std::size_t write(std::span<const std::uint8_t> bytes) override { return bytes.size(); }
-    std::size_t read(std::span<std::uint8_t> buffer) override {
-        return readUntil(buffer, [](auto) { return false; });
-    }
-    // Takes the next burst byte by byte, stopping where complete holds; the rest stays.
-    std::size_t readUntil(std::span<std::uint8_t> buffer, const AnswerComplete& complete) override {
-        if (bursts_.empty() || bursts_.front().empty()) {
-            if (!bursts_.empty())
-                bursts_.pop_front();
-            clock_.advance(timeouts_.readTotalConstant);
-            return 0;
-        }
-        auto& burst = bursts_.front();
-        std::size_t n = 0;
-        while (n < buffer.size() && n < burst.size()) {
-            buffer[n] = burst[n];
-            if (complete(buffer.first(++n)))
-                break;
-        }
-        burst.erase(burst.begin(), burst.begin() + static_cast<std::ptrdiff_t>(n));
-        if (burst.empty())
-            bursts_.pop_front();
-        return n;
-    }
-    LineErrors fetchLineErrors() override { return {}; }
-    void setRts(bool) override {}
-    void setDtr(bool) override {}
-
-private:
-    std::deque<std::vector<std::uint8_t>>& bursts_;
-    FakeClock& clock_;
-    SerialTimeouts timeouts_;
-};
-
-class BurstDevices final : public SerialDevices {
-public:
-    BurstDevices(std::deque<std::vector<std::uint8_t>>& bursts, FakeClock& clock)
-        : bursts_(bursts), clock_(clock) {}
-    OpenResult open(const std::string&) override {
-        return {std::make_unique<BurstPort>(bursts_, clock_), OpenError::None, {}};
-    }
-
-private:
-    std::deque<std::vector<std::uint8_t>>& bursts_;
-    FakeClock& clock_;
-};
-
-TEST(ResponsiveReadUntil, EndsAsSoonAsTheAnswerIsWholeInTheFirstBytesOrInTheRest) {
+TEST_F(ResponsiveFixture, ReadUntilEndsAsSoonAsTheAnswerIsWholeInTheFirstBytesOrInTheRest) {
     using Bursts = std::deque<std::vector<std::uint8_t>>;
-    struct Case {
-        Bursts bursts;                  // {} is a silent slice
-        std::vector<std::uint8_t> kept; // what the line still holds after the read
-    };
-    const Case cases[] = {
+    const struct {
+        Bursts bursts;                  // one a waiting read; {} hears nothing
+        std::vector<std::uint8_t> kept; // still on the line after the read
+    } cases[] = {
         {{{}, {}, {1, 3, 2, 0, 7, 9}}, {9}},     // whole within the first bytes
         {{{}, {1, 3}, {2, 0, 7, 9, 9}}, {9, 9}}, // whole within the rest
     };
-    for (const Case& c : cases) {
-        FakeClock clock;
-        FakeEventPump pump{clock};
-        Bursts bursts = c.bursts;
-        BurstDevices inner(bursts, clock);
-        ResponsiveSerialDevices devices{inner, pump, clock};
-        const auto port = devices.open("/burst").port;
-        port->setTimeouts({48, 48, 2000, 0, 0});
+    const auto fiveBytes = [](std::span<const std::uint8_t> in) { return in.size() == 5; };
+    for (const auto& c : cases) {
+        line->bursts = c.bursts;
         std::array<std::uint8_t, 8> buf{};
-        const auto fiveBytes = [](std::span<const std::uint8_t> in) { return in.size() == 5; };
         EXPECT_EQ(port->readUntil(buf, fiveBytes), 5u);
         EXPECT_EQ((std::vector<std::uint8_t>(buf.begin(), buf.begin() + 5)),
                   (std::vector<std::uint8_t>{1, 3, 2, 0, 7}));
-        ASSERT_EQ(bursts.size(), 1u);
-        EXPECT_EQ(bursts.front(), c.kept);
+        EXPECT_EQ(std::vector<std::uint8_t>(line->rx.begin(), line->rx.end()), c.kept);
+        line->rx.clear();
     }
 }
 
