@@ -2,10 +2,10 @@
 
 #include "app/Fonts.h"
 #include "app/QtText.h"
-#include "link/LinkSettingsScreen.h"
 #include "link/Ports.h"
 #include "model/CheckConnection.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -57,6 +57,10 @@ ProgramSettingsPage::ProgramSettingsPage(LinkContext& ctx, std::function<void()>
     form->addRow(QStringLiteral("Скорость"), speed_);
     form->addRow(QStringLiteral("Паритет"), parity_);
     form->addRow(QStringLiteral("СЕТЕВОЙ АДРЕС"), address_);
+    quickEnd_ = new QCheckBox(qs(kQuickAnswerEndCaption), linkBox);
+    quickEnd_->setObjectName(QStringLiteral("quickAnswerEnd"));
+    quickEnd_->setToolTip(qs(kQuickAnswerEndTip));
+    form->addRow(quickEnd_);
 
     status_ = new QLabel(linkBox);
     status_->setObjectName(QStringLiteral("linkStatus"));
@@ -104,6 +108,8 @@ ProgramSettingsPage::ProgramSettingsPage(LinkContext& ctx, std::function<void()>
             [this](int i) { chosen(chooseParity(ctx_.settings, i)); });
     connect(address_, &QComboBox::currentIndexChanged, this,
             [this](int i) { chosen(chooseAddress(ctx_.settings, i)); });
+    connect(quickEnd_, &QCheckBox::toggled, this,
+            [this](bool on) { chosen(chooseQuickAnswerEnd(ctx_.settings, on)); });
     connect(refresh_, &QPushButton::clicked, this, [this] { refreshPorts(); });
     connect(check_, &QPushButton::clicked, this, [this] { checkLink(); });
 }
@@ -116,27 +122,29 @@ void ProgramSettingsPage::fillLists() {
 
 void ProgramSettingsPage::showLinkStatus() {
     const LinkSelection shown = linkSelection(ctx_.settings);
-    const QSignalBlocker quietSpeed(speed_), quietParity(parity_), quietAddress(address_);
+    const QSignalBlocker quietSpeed(speed_), quietParity(parity_), quietAddress(address_),
+        quietQuickEnd(quickEnd_);
     speed_->setCurrentIndex(shown.speed);
     parity_->setCurrentIndex(shown.parity);
     address_->setCurrentIndex(shown.address);
+    quickEnd_->setChecked(shown.quickAnswerEnd);
     status_->setText(qs(shown.status));
 }
 
 void ProgramSettingsPage::fillPortLists() {
     const QSignalBlocker quiet(port_);
-    const PortLists lists = portLists(ctx_.foundPorts, ctx_.settings.Number);
+    ports_ = portLists(ctx_.foundPorts, ctx_.settings.Number);
     port_->clear();
-    for (std::size_t i = 0; i < lists.items.size(); ++i) {
-        port_->addItem(qs(lists.items[i]));
-        const std::uint16_t number = ctx_.foundPorts[i];
-        port_->setItemData(static_cast<int>(i), qs(devicePathForPort(ctx_.settings, number)),
+    for (std::size_t i = 0; i < ports_.items.size(); ++i) {
+        port_->addItem(qs(ports_.items[i]));
+        port_->setItemData(static_cast<int>(i),
+                           qs(devicePathForPort(ctx_.settings, ports_.numbers[i])),
                            Qt::ToolTipRole);
     }
-    port_->setCurrentIndex(lists.selected);
-    port_->setPlaceholderText(qs(lists.selectorText));
+    port_->setCurrentIndex(ports_.selected);
+    port_->setPlaceholderText(qs(ports_.selectorText));
     port_->setToolTip(port_->currentData(Qt::ToolTipRole).toString());
-    available_->setPlainText(listOf(lists.available).join(QLatin1Char('\n')));
+    available_->setPlainText(listOf(ports_.available).join(QLatin1Char('\n')));
 }
 
 void ProgramSettingsPage::refreshPorts() {
@@ -157,7 +165,7 @@ void ProgramSettingsPage::checkLink() {
 }
 
 void ProgramSettingsPage::onPortChosen(int index) {
-    if (!choosePort(ctx_.settings, ctx_.foundPorts, index))
+    if (!choosePort(ctx_.settings, ports_, index))
         return;
     port_->setToolTip(port_->itemData(index, Qt::ToolTipRole).toString());
     chosen(true);

@@ -1,19 +1,21 @@
 #pragma once
 // The "НАСТРОЙКИ ПРОГРАММЫ" page: the port, speed, parity and address selectors of the link,
-// the "ДОСТУПНЫЕ ПОРТЫ" box, "Обновить список портов", the link status line and
-// "Проверить связь".
+// the quick answer end check box, the "ДОСТУПНЫЕ ПОРТЫ" box, "Обновить список портов", the
+// link status line and "Проверить связь".
 //
 // The rules of the selectors are in link/LinkSettingsScreen.h: the port, speed and parity
 // selectors store into the link settings, refresh the status line and reopen the port; the
-// address selector only stores. While the program fills the selectors itself their signals
-// are blocked. A reopen asked for while another operation exchanges is made as soon as that
-// operation ends: closing the port under a waiting transaction is never allowed.
+// address selector and the check box only store. While the program fills the selectors
+// itself their signals are blocked. A reopen asked for while another operation exchanges is made as
+// soon as that operation ends: closing the port under a waiting transaction is never allowed.
 
 #include "link/LinkContext.h"
+#include "link/LinkSettingsScreen.h"
 
 #include <QWidget>
 #include <functional>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPlainTextEdit;
@@ -45,6 +47,7 @@ public:
     QComboBox* speedSelector() const { return speed_; }
     QComboBox* paritySelector() const { return parity_; }
     QComboBox* addressSelector() const { return address_; }
+    QCheckBox* quickAnswerEndBox() const { return quickEnd_; }
     QPlainTextEdit* availablePorts() const { return available_; }
     QLabel* statusLine() const { return status_; }
     QPushButton* refreshButton() const { return refresh_; }
@@ -62,6 +65,8 @@ private:
     QComboBox* speed_ = nullptr;
     QComboBox* parity_ = nullptr;
     QComboBox* address_ = nullptr;
+    QCheckBox* quickEnd_ = nullptr;
+    PortLists ports_; // what the port selector shows
     QPlainTextEdit* available_ = nullptr;
     QLabel* status_ = nullptr;
     QPushButton* refresh_ = nullptr;

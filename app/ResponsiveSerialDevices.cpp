@@ -25,9 +25,14 @@ public:
     void setRts(bool on) override { inner_->setRts(on); }
     void setDtr(bool on) override { inner_->setDtr(on); }
 
-    std::size_t read(std::span<std::uint8_t> buffer) override;
+    std::size_t read(std::span<std::uint8_t> buffer) override { return readWith(buffer, nullptr); }
+    std::size_t readUntil(std::span<std::uint8_t> buffer, const AnswerComplete& complete) override {
+        return readWith(buffer, &complete);
+    }
 
 private:
+    std::size_t readWith(std::span<std::uint8_t> buffer, const AnswerComplete* complete);
+
     std::unique_ptr<SerialPort> inner_;
     EventPump& pump_;
     const Clock& clock_;
@@ -35,7 +40,10 @@ private:
     std::shared_ptr<bool> alive_; // false once this port is destroyed
 };
 
-std::size_t ResponsivePort::read(std::span<std::uint8_t> buffer) {
+// complete, when given, is asked about every byte received so far, also across the inner
+// reads: each inner read fills the buffer after the bytes already in.
+std::size_t ResponsivePort::readWith(std::span<std::uint8_t> buffer,
+                                     const AnswerComplete* complete) {
     if (buffer.empty())
         return 0;
     const SerialTimeouts t = timeouts_;
@@ -48,8 +56,18 @@ std::size_t ResponsivePort::read(std::span<std::uint8_t> buffer) {
         return now < deadline ? deadline - now : 0;
     };
 
-    // Waiting for the first bytes, in slices, with events running between them.
     std::size_t got = 0;
+    const auto readMore = [&]() -> std::size_t {
+        const auto rest = buffer.subspan(got);
+        if (!complete)
+            return inner_->read(rest);
+        return inner_->readUntil(rest, [&](std::span<const std::uint8_t> in) {
+            return (*complete)(buffer.first(got + in.size()));
+        });
+    };
+    const auto whole = [&] { return complete && (*complete)(buffer.first(got)); };
+
+    // Waiting for the first bytes, in slices, with events running between them.
     for (;;) {
         const std::uint64_t left = limited ? remaining() : ResponsiveSerialDevices::kSliceMs;
         if (left == 0)
@@ -58,7 +76,7 @@ std::size_t ResponsivePort::read(std::span<std::uint8_t> buffer) {
         slice.readTotalConstant = static_cast<std::uint32_t>(
             std::min<std::uint64_t>(left, ResponsiveSerialDevices::kSliceMs));
         inner_->setTimeouts(slice);
-        got = inner_->read(buffer);
+        got = readMore();
         if (got != 0)
             break;
         const std::shared_ptr<bool> alive = alive_;
@@ -69,7 +87,7 @@ std::size_t ResponsivePort::read(std::span<std::uint8_t> buffer) {
 
     // The rest of the answer: a gap longer than the read interval ends the read, and so does
     // the end of the read's total time.
-    while (got != 0 && got < buffer.size()) {
+    while (got != 0 && got < buffer.size() && !whole()) {
         SerialTimeouts rest;
         rest.readInterval = t.readInterval;
         std::uint64_t budget = limited ? remaining() : 0;
@@ -78,7 +96,8 @@ std::size_t ResponsivePort::read(std::span<std::uint8_t> buffer) {
         if (t.readInterval != 0)
             budget = limited ? std::min<std::uint64_t>(budget, t.readInterval) : t.readInterval;
         rest.readTotalConstant = static_cast<std::uint32_t>(budget);
-        const std::size_t n = inner_->read(buffer.subspan(got));
+        inner_->setTimeouts(rest);
+        const std::size_t n = readMore();
         got += n;
         if (n == 0 || t.readInterval == 0)
             break;

@@ -5,7 +5,9 @@
 // waits in short slices and lets pending window events run between them, until the first
 // bytes come or the read's total timeout has passed. The rest of the answer is then read
 // with the read's own interval and remaining total time, so the timeouts mean what they
-// mean on the bare port. Everything stays on the one thread.
+// mean on the bare port. readUntil does the same and also stops, in a slice or in the rest,
+// as soon as the bytes received so far make a whole answer. Everything stays on the one
+// thread.
 //
 // An event handler may close the port (a reopen) while a read waits: the read then returns
 // what it has at once, without touching the closed port.

@@ -12,7 +12,9 @@
 #include "app/MeasurePage.h"
 #include "app/QtDialogs.h"
 #include "app/QtEventPump.h"
+#include "app/StartOptions.h"
 #include "app/Translations.h"
+#include "config/ScreenPaths.h"
 #include "platform/PosixSerialPort.h"
 
 #include <QApplication>
@@ -20,30 +22,33 @@
 #include <QPushButton>
 #include <QStyleFactory>
 #include <QTimer>
+#include <cstdio>
 #include <filesystem>
 
 int main(int argc, char* argv[]) {
+    const int pageCount = static_cast<int>(flowcfg::screenTree().size());
+    {
+        // Help and option values that cannot be used need no display.
+        QCoreApplication plain(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("flowcfg"));
+        if (const auto exitCode =
+                flowcfg::readStartOptionsEarly(QCoreApplication::arguments(), pageCount))
+            return *exitCode;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("flowcfg"));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     flowcfg::installQtTranslations(app);
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Flowmeter service and configuration tool"));
-    parser.addHelpOption();
-    const QCommandLineOption screenshot(QStringLiteral("screenshot"),
-                                        QStringLiteral("Save a picture of the window and quit."),
-                                        QStringLiteral("file"));
-    const QCommandLineOption delay(QStringLiteral("screenshot-delay"),
-                                   QStringLiteral("Seconds before the picture (default 5)."),
-                                   QStringLiteral("seconds"), QStringLiteral("5"));
-    const QCommandLineOption polling(QStringLiteral("start-polling"),
-                                     QStringLiteral("Start the cyclic measurement read."));
-    const QCommandLineOption page(QStringLiteral("page"),
-                                  QStringLiteral("Show main page N after start-up."),
-                                  QStringLiteral("N"));
-    parser.addOptions({screenshot, delay, polling, page});
+    flowcfg::addStartOptions(parser);
     parser.process(app);
+    const flowcfg::TakenOptions taken = flowcfg::takeStartOptions(parser, pageCount);
+    if (!taken.error.isEmpty()) {
+        std::fprintf(stderr, "flowcfg: %s\n", qPrintable(taken.error));
+        return 1;
+    }
+    const flowcfg::StartOptions& options = taken.options;
 
     flowcfg::PosixSerialDevices devices;
     flowcfg::SystemClock clock;
@@ -56,17 +61,22 @@ int main(int argc, char* argv[]) {
     window.show();
     window.startUp();
 
-    if (parser.isSet(page))
-        window.tree().mainTabs()->setCurrentIndex(parser.value(page).toInt());
-    if (parser.isSet(polling))
+    if (options.page)
+        window.tree().mainTabs()->setCurrentIndex(*options.page);
+    if (options.startPolling)
         window.measurePage().cyclicButton()->click();
-    if (parser.isSet(screenshot)) {
-        const QString file = parser.value(screenshot);
-        const int ms = static_cast<int>(parser.value(delay).toDouble() * 1000);
-        QTimer::singleShot(ms, &window, [&window, file] {
-            window.grab().save(file);
+    bool pictureSaved = true;
+    if (!options.screenshot.isEmpty()) {
+        const QString file = options.screenshot;
+        QTimer::singleShot(options.screenshotDelayMs, &window, [&window, &pictureSaved, file] {
+            pictureSaved = window.grab().save(file);
+            if (!pictureSaved)
+                std::fprintf(stderr,
+                             "flowcfg: --screenshot: the picture could not be saved to %s\n",
+                             qPrintable(file));
             window.close();
         });
     }
-    return QApplication::exec();
+    const int exitCode = QApplication::exec();
+    return pictureSaved ? exitCode : 1;
 }

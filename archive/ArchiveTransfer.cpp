@@ -21,15 +21,22 @@ std::string clampedTransferText(std::uint64_t blocks) {
            std::to_string(archiveSlotCount) + ")";
 }
 
-std::string exportFailureText(const ArchiveExportResult& r) {
-    return "Не удалось записать файл архива\n" + r.path.string() + "\n" + r.error +
-           "\nПрочитанные блоки остаются в памяти: «Остановить » запишет файл ещё раз.";
+std::string exportFailureText(const ArchiveExportResult& r, const std::string& retry) {
+    std::string text = "Не удалось записать файл архива\n" + r.path.string() + "\n" + r.error;
+    if (!retry.empty())
+        text += "\n" + retry;
+    return text;
 }
 
 } // namespace
 
 std::string blockProgressText(std::uint32_t block, std::uint32_t planned) {
     return "Прочитан блок #" + std::to_string(block) + " из " + std::to_string(planned);
+}
+
+std::string stoppedText(std::uint64_t fetched, std::uint64_t planned) {
+    return std::string(kStatusStopped) + " (прочитано кадров: " + std::to_string(fetched) + " из " +
+           std::to_string(planned) + ")";
 }
 
 ArchiveTransfer::ArchiveTransfer(LinkContext& ctx, DeviceImage& device, ArchiveImage& image,
@@ -62,7 +69,7 @@ bool ArchiveTransfer::start(std::optional<std::uint32_t> frames) {
     if (!stepSucceeded(counters)) {
         state_ = before;
         setStatus(statusBefore);
-        showOutcome(ctx_.dialogs, counters);
+        showOutcome(ctx_, counters);
         return false;
     }
     if (changed)
@@ -80,6 +87,9 @@ bool ArchiveTransfer::start(std::optional<std::uint32_t> frames) {
     total_frames_ = rd.total_frames;
     blocks_planned_ =
         static_cast<std::uint32_t>(std::min<std::uint64_t>(*blocks, archiveSlotCount));
+    frames_per_block_ = rd.frames_per_block;
+    frames_planned_ = std::min<std::uint64_t>(frames.value_or(rd.total_frames),
+                                              std::uint64_t{blocks_planned_} * frames_per_block_);
     blocks_read_ = 0;
     next_block_ = 0;
 
@@ -139,20 +149,30 @@ bool ArchiveTransfer::tick() {
     return state_ == TransferState::Running;
 }
 
+std::uint64_t ArchiveTransfer::framesFetched() const {
+    return std::min(std::uint64_t{blocksFetched()} * frames_per_block_, frames_planned_);
+}
+
+std::uint32_t ArchiveTransfer::blocksFetched() const {
+    return std::min(blocks_read_, blocks_planned_);
+}
+
 void ArchiveTransfer::stop() {
     if (state_ == TransferState::Preparing)
         startCancelled_ = true;
+    const bool started = state_ != TransferState::Idle;
     state_ = TransferState::Stopped;
-    setStatus(kStatusStopped);
+    setStatus(started ? stoppedText(framesFetched(), frames_planned_)
+                      : std::string(kStatusStopped));
     exportImage(exportPrefixStopped);
 }
 
 void ArchiveTransfer::exportImage(std::string_view prefix) {
     lastExport_ =
-        exportArchive(image_, blocks_planned_, total_frames_, prefix, ctx_.clock, exportDir_);
+        exportArchive(image_, blocksFetched(), total_frames_, prefix, ctx_.clock, exportDir_);
     if (!lastExport_->ok)
-        ctx_.dialogs.message(std::string(kResultCaption), exportFailureText(*lastExport_),
-                             DialogIcon::Error);
+        ctx_.dialogs.message(std::string(kResultCaption),
+                             exportFailureText(*lastExport_, exportRetry_), DialogIcon::Error);
     if (changed)
         changed();
 }

@@ -1,5 +1,6 @@
 // archive: download the meter's archive block by block like the "АРХИВ" page and write the
-// text export. Ctrl-C stops like "Остановить ": what was read so far is still written.
+// text export. Ctrl-C stops like "Остановить ": the blocks read so far are still written, and
+// the exit code says the download was interrupted.
 
 #include "archive/ArchiveImage.h"
 #include "archive/ArchiveTransfer.h"
@@ -49,6 +50,10 @@ private:
     struct sigaction previous_ {};
 };
 
+// The export-failure box ends with this instead of the window's "Остановить " hint.
+constexpr std::string_view kCliExportRetry =
+    "Архив не сохранён: проверьте папку --out-dir (права, место на диске) и повторите команду.";
+
 std::optional<std::uint32_t> framesOf(const std::string& text) {
     if (text == "all")
         return std::nullopt;
@@ -94,16 +99,17 @@ private:
 
 void downloadArchive(Session& session, const ArchiveOptions& o) {
     const auto frames = framesOf(o.frames);
+    LinkContext& ctx = session.link(); // --dir first
     const std::filesystem::path outDir = o.outDir.empty() ? session.options.dir : o.outDir;
     if (!std::filesystem::is_directory(outDir))
         throw UsageError("--out-dir: " + outDir.string() + " is not a directory");
-    LinkContext& ctx = session.link();
     if (!session.openLink())
         return;
 
     DeviceImage device;
     auto image = std::make_unique<ArchiveImage>();
     ArchiveTransfer transfer(ctx, device, *image, outDir);
+    transfer.setExportRetryText(std::string(kCliExportRetry));
     ProgressLine progress(session.err);
     transfer.changed = [&] { progress.show(transfer); };
 
@@ -121,12 +127,14 @@ void downloadArchive(Session& session, const ArchiveOptions& o) {
 
     const auto& exported = transfer.lastExport();
     if (!exported || !exported->ok) {
-        session.exitCode = kExitExchange;
+        session.exitCode = exported ? kExitUsage : kExitExchange; // the box said why
         return;
     }
     session.out << exported->path.string() << '\n';
     session.err << exported->lines << " кадров записано\n";
-    if (transfer.state() == TransferState::Stopped && !interrupt.raised())
+    if (interrupt.raised())
+        session.exitCode = kExitInterrupted;
+    else if (transfer.state() == TransferState::Stopped)
         session.exitCode = kExitExchange; // halted on a block that could not be read
 }
 
@@ -137,8 +145,10 @@ void addArchiveCommands(CLI::App& app, Session& session) {
     CLI::App* cmd = app.add_subcommand(
         "archive", "download the meter's archive like the \"АРХИВ\" page and write the text "
                    "export (frames_txt_D_M_Y_h_m_s_TOTAL_frames.txt); prints the file's path. "
-                   "Ctrl-C stops and still writes what was read (prefix frames_txt.txt). Exit 2 "
-                   "when the counters or a block cannot be read (what was read is written).");
+                   "Ctrl-C stops, still writes the blocks read (prefix frames_txt.txt), says how "
+                   "many frames were read of how many and exits with 130. Exit 2 when the "
+                   "counters or a block cannot be read (the blocks read are written), 1 when the "
+                   "file cannot be written.");
     cmd->add_option("--frames", options->frames, "all, 3600, 600 or any number of frames")
         ->capture_default_str();
     cmd->add_option("--out-dir", options->outDir, "directory of the export file (default: --dir)");

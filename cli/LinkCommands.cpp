@@ -2,6 +2,7 @@
 
 #include "cli/CliNumbers.h"
 #include "cli/Commands.h"
+#include "link/LinkSettingsScreen.h"
 #include "link/ModbusMaster.h"
 #include "link/Ports.h"
 
@@ -17,6 +18,11 @@ namespace flowcfg {
 namespace {
 
 constexpr std::string_view kCliWriteDescription = "Запись из командной строки.";
+// After a write refused with exception code 4: the meter takes settings only while its
+// parameter locks (USERLOCK, CLBLOCK) are lifted.
+constexpr std::string_view kLockedHint =
+    "Параметры прибора заблокированы. Снимите блокировку: flowcfg-cli write 0x04FE 1 1, "
+    "повторите запись, затем заблокируйте снова: flowcfg-cli write 0x04FE 0 0.\n";
 
 void listPorts(Session& session) {
     LinkContext& ctx = session.link();
@@ -27,8 +33,8 @@ void listPorts(Session& session) {
         return;
     }
     for (std::size_t i = 0; i < ctx.foundPorts.size(); ++i)
-        session.out << lists.items[i] << '\t' << devicePathForPort(ctx.settings, ctx.foundPorts[i])
-                    << '\n';
+        session.out << lists.available[i] << '\t'
+                    << devicePathForPort(ctx.settings, ctx.foundPorts[i]) << '\n';
 }
 
 void readRegisters(Session& session, const std::string& startText, const std::string& countText) {
@@ -57,9 +63,13 @@ void writeRegisters(Session& session, const std::string& startText,
         values.push_back(static_cast<std::uint16_t>(cliNumber(text, 0, 0xFFFF, "VALUE")));
     if (!session.openLink())
         return;
-    if (!session.checkExchange(ModbusMaster(session.link())
-                                   .writeMultipleRegisters(start, values, kCliWriteDescription)))
+    const ExchangeResult result =
+        ModbusMaster(session.link()).writeMultipleRegisters(start, values, kCliWriteDescription);
+    if (!session.checkExchange(result)) {
+        if ((result.status & status::Exception) && result.exceptionCode == 4)
+            session.err << kLockedHint;
         return;
+    }
     for (std::size_t k = 0; k < values.size(); ++k)
         session.out << hexAndDecimal(static_cast<std::uint32_t>(start + k))
                     << " := " << hexAndDecimal(values[k]) << '\n';
@@ -112,7 +122,10 @@ void addLinkCommands(CLI::App& app, Session& session) {
     read->callback(
         [&session, readArgs] { readRegisters(session, (*readArgs)[0], (*readArgs)[1]); });
 
-    auto* write = app.add_subcommand("write", "write holding registers (FC16)");
+    auto* write = app.add_subcommand(
+        "write", "write holding registers (FC16). The meter takes settings only while its "
+                 "parameter locks are lifted: write 0x04FE 1 1 first, 0x04FE 0 0 after (an "
+                 "exception 4 says they are locked)");
     auto writeStart = std::make_shared<std::string>();
     auto writeValues = std::make_shared<std::vector<std::string>>();
     write->add_option("START", *writeStart, "first register (decimal or 0x-hex)")->required();

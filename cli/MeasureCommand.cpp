@@ -7,6 +7,7 @@
 #include "measure/MeasureReport.h"
 #include "model/DeviceImage.h"
 #include "platform/IniFile.h"
+#include "platform/TextAppend.h"
 
 #include <filesystem>
 #include <ostream>
@@ -47,10 +48,11 @@ std::optional<ExchangeResult> failedRead(const MeasuredValues& values, bool outp
 }
 
 void reportFailure(Session& session, ExchangeResult result) {
-    if (const auto text = outcomeText(result))
+    const LinkSettings& settings = session.link().settings;
+    if (const auto text = outcomeText(result, settings))
         session.fail(kExitExchange, text->caption + ": " + text->text);
     else
-        session.fail(kExitExchange, exchangeFailureText(result));
+        session.fail(kExitExchange, exchangeFailureText(result, settings));
 }
 
 void measure(Session& session, const MeasureOptions& o) {
@@ -60,6 +62,10 @@ void measure(Session& session, const MeasureOptions& o) {
     LinkContext& ctx = session.link();
     const std::filesystem::path dir = session.options.dir;
     MeasureLogSettings log = o.log.empty() ? logSettingsOf(dir) : MeasureLogSettings{true, o.log};
+    // A log named here must be written: say so before polling, not lose every line quietly.
+    if (!o.log.empty())
+        if (const std::string problem = appendProblem(o.log); !problem.empty())
+            throw UsageError("--log: файл " + o.log + " не открыть для записи: " + problem);
 
     DeviceImage image;
     image.izm_i_f_diskr.use = o.outputs ? 1 : 0;
@@ -94,7 +100,9 @@ void addMeasureCommands(CLI::App& app, Session& session) {
         ->capture_default_str();
     cmd->add_flag("--outputs", options->outputs,
                   "also read and print the current output and the two outputs");
-    cmd->add_option("--log", options->log, "append the measurement log to FILE");
+    cmd->add_option("--log", options->log,
+                    "append the measurement log to FILE (checked before the first poll: a file "
+                    "that cannot be written is an error)");
     cmd->callback([&session, options] { measure(session, *options); });
 }
 

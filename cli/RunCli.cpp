@@ -11,10 +11,13 @@ int runCli(int argc, const char* const* argv, Session& session, const AddCommand
                  "without a window. Settings come from dev.dat and to.dat in --dir; the "
                  "options below change them for this run only.",
                  "flowcfg-cli"};
+    app.footer(std::string(kExitCodesText) + "\n");
     app.fallthrough(); // global options may also follow the command
     app.require_subcommand(1);
     GlobalOptions& o = session.options;
-    app.add_option("--dir", o.dir, "working directory with dev.dat, to.dat and COM.txt")
+    app.add_option("--dir", o.dir,
+                   "working directory with dev.dat, to.dat and COM.txt (must exist; the files "
+                   "are made there when missing)")
         ->capture_default_str();
     app.add_option("--port", o.port, "COMn, or a device path such as /dev/ttyUSB0");
     app.add_option("--address", o.address, "Modbus address of the meter, 0..255");

@@ -2,10 +2,12 @@
 
 #include "cli/CliNumbers.h"
 #include "link/ExchangeLog.h"
+#include "link/Outcome.h"
 #include "link/Ports.h"
 #include "platform/PosixSerialPort.h"
 
 #include <array>
+#include <filesystem>
 #include <istream>
 #include <ostream>
 #include <unistd.h>
@@ -80,6 +82,11 @@ void Session::applyOptions(LinkSettings& s) const {
 
 LinkContext& Session::link() {
     if (!link_) {
+        // The settings files are made in --dir, but --dir itself is not made: a mistyped
+        // directory would otherwise run on fresh defaults without a word.
+        std::error_code ec;
+        if (!std::filesystem::is_directory(options.dir, ec))
+            throw UsageError("--dir: папки " + options.dir + " нет");
         dialogs_.setAssumeYes(options.yes);
         auto ctx = std::make_unique<LinkContext>(devices_, pump_, clock_, dialogs_);
         ctx->settings = readLinkSettings(options.dir);
@@ -101,9 +108,12 @@ bool Session::openLink() {
     return false;
 }
 
-std::string exchangeFailureText(ExchangeResult result) {
-    std::string text = "Ошибка обмена: status " + hexAndDecimal(result.status) +
-                       ", exception code " + hexAndDecimal(result.exceptionCode, 2) + "\n";
+std::string exchangeFailureText(ExchangeResult result, const LinkSettings& settings) {
+    std::string text;
+    if (const auto outcome = outcomeText(result, settings))
+        text = outcome->caption + ": " + outcome->text + "\n";
+    text += "Ошибка обмена: status " + hexAndDecimal(result.status) + ", exception code " +
+            hexAndDecimal(result.exceptionCode, 2) + "\n";
     for (const ExchangeStatus bit : kLoggedStatusBits) {
         if (result.status & bit)
             text +=
@@ -117,7 +127,7 @@ std::string exchangeFailureText(ExchangeResult result) {
 bool Session::checkExchange(ExchangeResult result) {
     if (result.transportOk())
         return true;
-    err << exchangeFailureText(result);
+    err << exchangeFailureText(result, link().settings);
     exitCode = kExitExchange;
     return false;
 }

@@ -4,8 +4,7 @@
 // start-up) with the options laid over them for this run only. Nothing is written back.
 //
 // Commands report through the session: what they print goes to out, messages to err, and the
-// exit code is 0 on success, 1 on a usage error or a port that cannot be opened, 2 when the
-// exchange with the meter failed.
+// exit code is one of the kExit codes below (`flowcfg-cli --help` lists them: kExitCodesText).
 
 #include "cli/ConsoleDialogs.h"
 #include "link/ExchangeStatus.h"
@@ -17,12 +16,22 @@
 #include <iosfwd>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace flowcfg {
 
-inline constexpr int kExitOk = 0;
-inline constexpr int kExitUsage = 1;
-inline constexpr int kExitExchange = 2;
+// The exit codes, few and stable: scripts test them.
+inline constexpr int kExitOk = 0;            // done
+inline constexpr int kExitUsage = 1;         // usage, a port that cannot be opened, a file
+inline constexpr int kExitExchange = 2;      // the meter did not answer as expected
+inline constexpr int kExitDeclined = 3;      // a question was answered No: nothing written
+inline constexpr int kExitInterrupted = 130; // Ctrl-C (what was read is still written)
+
+// The footer of `flowcfg-cli --help`.
+inline constexpr std::string_view kExitCodesText =
+    "Exit codes: 0 done; 1 usage error, a port that cannot be opened or a file that cannot be "
+    "written; 2 the meter did not answer as expected (no answer, an exception, a damaged "
+    "answer); 3 a question was answered No, nothing was written; 130 interrupted by Ctrl-C.";
 
 struct GlobalOptions {
     std::string dir = ".";
@@ -53,16 +62,15 @@ public:
     int exitCode = kExitOk;
 
     // The link with the settings of --dir and the options; built on first use. Throws
-    // UsageError for an option value that cannot be used.
+    // UsageError for an option value that cannot be used, also for a --dir that does not exist.
     LinkContext& link();
     // Opens the port of the link; on failure the reason has been printed and the exit code
     // is 1.
     bool openLink();
     Dialogs& dialogs() { return dialogs_; }
 
-    // Prints a failed exchange (status word in hex, the name of every set bit, the exception
-    // code) and sets the exit code 2. Returns whether the exchange succeeded: status & 0x7FFF
-    // is 0 and there is no exception.
+    // Prints a failed exchange (exchangeFailureText) and sets the exit code 2. Returns whether
+    // the exchange succeeded: status & 0x7FFF is 0 and there is no exception.
     bool checkExchange(ExchangeResult result);
     // Prints the message and sets the exit code.
     void fail(int code, const std::string& message);
@@ -80,7 +88,9 @@ private:
     std::unique_ptr<LinkContext> link_;
 };
 
-// The report checkExchange prints for a failed exchange (lines end with '\n').
-std::string exchangeFailureText(ExchangeResult result);
+// The report checkExchange prints for a failed exchange (lines end with '\n'): first what the
+// window's box says ("caption: text", for no answer with what was tried and what to check),
+// then the status word in hex, the name of every set bit and the exception code.
+std::string exchangeFailureText(ExchangeResult result, const LinkSettings& settings);
 
 } // namespace flowcfg

@@ -1,5 +1,7 @@
 #include "link/LinkSettingsScreen.h"
 
+#include "link/Ports.h"
+
 #include <string>
 
 namespace flowcfg {
@@ -42,7 +44,39 @@ LinkSelection linkSelection(const LinkSettings& s) {
     out.parity = s.parity < std::size(kParities) ? s.parity : 0;
     out.address = s.NetAdrr < kAddressCount ? s.NetAdrr : -1;
     out.status = linkStatusText(s);
+    out.quickAnswerEnd = s.QuickAnswerEnd == 1;
     return out;
+}
+
+PortLists portLists(const std::vector<std::uint16_t>& foundPorts, std::uint16_t configuredPort) {
+    PortLists lists;
+    if (foundPorts.empty()) {
+        lists.selectorText = "портов нет";
+        lists.available = {"Нет"};
+        return lists;
+    }
+    const auto add = [&lists](std::uint16_t number, std::string text) {
+        lists.items.push_back(std::move(text));
+        lists.numbers.push_back(number);
+    };
+    const auto addConfigured = [&](bool found) {
+        lists.selected = static_cast<int>(lists.items.size());
+        if (!found)
+            add(configuredPort, portName(configuredPort) + " (нет)");
+    };
+    bool placed = false;
+    for (const std::uint16_t port : foundPorts) { // ascending
+        if (!placed && configuredPort <= port) {
+            addConfigured(configuredPort == port);
+            placed = true;
+        }
+        add(port, portName(port));
+        lists.available.push_back(portName(port));
+    }
+    if (!placed)
+        addConfigured(false);
+    lists.selectorText = lists.items[static_cast<std::size_t>(lists.selected)];
+    return lists;
 }
 
 bool chooseSpeed(LinkSettings& settings, int index) {
@@ -61,11 +95,16 @@ bool chooseAddress(LinkSettings& settings, int index) {
     return false;
 }
 
-bool choosePort(LinkSettings& settings, const std::vector<std::uint16_t>& foundPorts, int index) {
-    if (index < 0 || static_cast<std::size_t>(index) >= foundPorts.size())
+bool choosePort(LinkSettings& settings, const PortLists& ports, int index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= ports.numbers.size())
         return false;
-    settings.Number = foundPorts[static_cast<std::size_t>(index)];
+    settings.Number = ports.numbers[static_cast<std::size_t>(index)];
     return true;
+}
+
+bool chooseQuickAnswerEnd(LinkSettings& settings, bool on) {
+    settings.QuickAnswerEnd = on ? 1 : 0;
+    return false;
 }
 
 } // namespace flowcfg

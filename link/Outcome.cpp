@@ -1,5 +1,7 @@
 #include "link/Outcome.h"
 
+#include "link/Ports.h"
+
 namespace flowcfg {
 
 namespace {
@@ -48,11 +50,31 @@ std::optional<OutcomeText> outcomeText(ExchangeResult result) {
     return std::nullopt;
 }
 
-bool showOutcome(Dialogs& dialogs, ExchangeResult result) {
-    const auto text = outcomeText(result);
+std::string noAnswerHint(const LinkSettings& s) {
+    std::string port = portName(s.Number);
+    if (const std::string path = devicePathForPort(s, s.Number); !path.empty())
+        port += " (" + path + ")";
+    const std::string_view parity = s.parity == 1   ? "нечетный паритет"
+                                    : s.parity == 2 ? "четный паритет"
+                                                    : "без паритета";
+    return "Запрос: " + port + ", " + std::to_string(baudOfSpeedIndex(s.speedIndex)) + " бод, " +
+           std::string(parity) + ", адрес " + std::to_string(s.NetAdrr) +
+           ". Проверьте сетевой адрес и настройки связи прибора, кабель и провода A/B адаптера "
+           "(не перепутаны ли).";
+}
+
+std::optional<OutcomeText> outcomeText(ExchangeResult result, const LinkSettings& settings) {
+    auto text = outcomeText(result);
+    if (text && (result.status & status::NothingReceived))
+        text->text += "\n" + noAnswerHint(settings);
+    return text;
+}
+
+bool showOutcome(const LinkContext& ctx, ExchangeResult result) {
+    const auto text = outcomeText(result, ctx.settings);
     if (!text)
         return false;
-    dialogs.message(text->caption, text->text, DialogIcon::Warning);
+    ctx.dialogs.message(text->caption, text->text, DialogIcon::Warning);
     return true;
 }
 

@@ -3,6 +3,7 @@
 // exchange result, the success box, and the Yes/No confirmation before a write.
 
 #include "link/ExchangeStatus.h"
+#include "link/LinkContext.h"
 #include "platform/Dialogs.h"
 
 #include <optional>
@@ -27,10 +28,16 @@ struct OutcomeText {
 // are looked at, the first matching rule wins (no answer, exception, parity, length, address,
 // checksum, function code); nullopt when none of them is set.
 std::optional<OutcomeText> outcomeText(ExchangeResult result);
+// The same for an exchange made with these settings: "Ответа не было." gets a second line,
+// noAnswerHint. The window's box and the command line both say it this way.
+std::optional<OutcomeText> outcomeText(ExchangeResult result, const LinkSettings& settings);
+// What was tried and what to check when nothing came back: "Запрос: COM1 (/dev/ttyUSB0),
+// 19200 бод, без паритета, адрес 1. Проверьте ...".
+std::string noAnswerHint(const LinkSettings& settings);
 
-// The failure box for outcomeText (warning icon, OK); no box when there is nothing to explain.
-// Returns whether a box was shown.
-bool showOutcome(Dialogs& dialogs, ExchangeResult result);
+// The failure box for outcomeText with the link's settings (warning icon, OK); no box when
+// there is nothing to explain. Returns whether a box was shown.
+bool showOutcome(const LinkContext& ctx, ExchangeResult result);
 
 // Information box with the operation's own text, captioned "Результат операции".
 void showSuccess(Dialogs& dialogs, std::string_view text);

@@ -141,23 +141,4 @@ bool refreshPorts(LinkContext& ctx) {
     return openPort(ctx, true);
 }
 
-PortLists portLists(const std::vector<std::uint16_t>& foundPorts, std::uint16_t configuredPort) {
-    PortLists lists;
-    if (foundPorts.empty()) {
-        lists.selectorText = "портов нет";
-        lists.available = {"Нет"};
-        return lists;
-    }
-    for (std::size_t i = 0; i < foundPorts.size(); ++i) {
-        lists.items.push_back(portName(foundPorts[i]));
-        if (foundPorts[i] == configuredPort)
-            lists.selected = static_cast<int>(i);
-    }
-    if (lists.selected < 0)
-        lists.selected = static_cast<int>(foundPorts.size()) - 1;
-    lists.selectorText = lists.items[static_cast<std::size_t>(lists.selected)];
-    lists.available = lists.items;
-    return lists;
-}
-
 } // namespace flowcfg

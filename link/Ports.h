@@ -44,14 +44,6 @@ bool refreshPorts(LinkContext& ctx);
 // The open at start-up: silent, then RTS cleared and DTR set (they drive the line converter).
 bool openPortAtStartUp(LinkContext& ctx);
 
-// What the "Порт" selector and the "ДОСТУПНЫЕ ПОРТЫ" box show for a found-port table.
-struct PortLists {
-    std::vector<std::string> items; // "COM3", ...; empty when no port was found
-    int selected = -1;              // the configured port if found, else the last one
-    std::string selectorText; // "портов нет" when no port was found, else items[selected]
-    std::vector<std::string> available; // one line per port, or just "Нет"
-};
-PortLists portLists(const std::vector<std::uint16_t>& foundPorts, std::uint16_t configuredPort);
 std::string portName(std::uint16_t portNumber); // "COM" + number
 
 } // namespace flowcfg

@@ -46,12 +46,21 @@ void MeasurePanel::countExchange(ExchangeResult measured) {
 
 void MeasurePanel::readSecondaryGroups(bool showPrimary) {
     const ExchangeResult primary = readPrimaryFlow(ctx_, image_, values_);
-    if (showPrimary)
+    if (showPrimary) {
         showPrimaryFlow(screen_, values_.primary, primary.clean());
-    if (outputsReadEnabled()) {
-        if (readOutputs(ctx_, image_, values_).clean())
-            showOutputs(screen_, values_.outputs);
+        screenChanged();
     }
+    if (outputsReadEnabled()) {
+        if (readOutputs(ctx_, image_, values_).clean()) {
+            showOutputs(screen_, values_.outputs);
+            screenChanged();
+        }
+    }
+}
+
+void MeasurePanel::reopenIfGone() {
+    if (!ctx_.port || (values_.measuredResult.status & status::NothingReceived))
+        openPort(ctx_, false);
 }
 
 TickResult MeasurePanel::tick(bool measurementPageShown) {
@@ -67,6 +76,7 @@ TickResult MeasurePanel::pollOnce() {
     if (!guard)
         return TickResult::Busy;
 
+    reopenIfGone();
     const ExchangeResult measured = readMeasuredBlock(ctx_, image_, values_);
     const bool clean = measured.clean();
     if (clean) {
@@ -77,9 +87,11 @@ TickResult MeasurePanel::pollOnce() {
         // A success after repeats has updated the block; it is drawn at the next clean read.
         showExchangeError(screen_);
     }
+    screenChanged();
     readSecondaryGroups(clean);
     keepLastStatus();
     countExchange(measured);
+    screenChanged();
     appendLogLine();
     return TickResult::Polled;
 }
@@ -97,7 +109,7 @@ void MeasurePanel::readOnce() {
     if (!measured.clean()) {
         showExchangeError(screen_);
         screenChanged();
-        showOutcome(ctx_.dialogs, measured);
+        showOutcome(ctx_, measured);
         return;
     }
     logRecord_ = mainLogRecordOf(values_.measured);
@@ -144,7 +156,7 @@ void MeasurePanel::resetVolume() {
     if (result.transportOk())
         result = sendCommand(ctx_, GroupId::VolumeReset);
     if (!result.transportOk())
-        showOutcome(ctx_.dialogs, result);
+        showOutcome(ctx_, result);
 }
 
 void MeasurePanel::toggleOutputsRead() {

@@ -6,6 +6,10 @@
 // Operations that exchange take the link's OperationGuard and do nothing when another
 // operation holds it (a click or a tick handled while a transaction waits); a tick then
 // just returns and the shell re-arms. The stop button always works.
+//
+// A poll paints after each of its steps (measured block, primary flow, outputs, counters) and
+// says so through `changed`, so a meter that stops answering turns the status line to
+// "Ошибка обмена" while the later reads still wait out their repeats.
 
 #include "link/LinkContext.h"
 #include "measure/MeasureDisplay.h"
@@ -56,7 +60,10 @@ public:
     // page; when it does not, the poll is switched off.
     TickResult tick(bool measurementPageShown);
     // The reads, painting, counting and logging of one tick, whether the poll is on or not
-    // (the command line polls a given number of times on a port it opened itself).
+    // (the command line polls a given number of times on a port it opened itself). A port
+    // found gone is opened again first, silently: no port is open (a failed open), or the
+    // last measured read got nothing back at all (a pulled adapter leaves a handle on which
+    // every read ends empty at once; a silent meter costs only a reopen).
     TickResult pollOnce();
 
     // "Прочитать": one read of everything with a result box.
@@ -81,8 +88,9 @@ public:
     // Repaints the lamp from the image (after a profile was loaded).
     void refreshOutputsLamp();
 
-    // Runs when an operation has changed screen() and is about to show its box: the window
-    // renders here, so the box stands over the new values.
+    // Runs after each step of a poll or an operation that changed screen(), before the next
+    // read waits and before a box: the window renders here, so it shows each step at once and
+    // a box stands over the new values.
     std::function<void()> changed;
 
 private:
@@ -91,6 +99,7 @@ private:
     void keepLastStatus();
     void countExchange(ExchangeResult measured);
     void readSecondaryGroups(bool showPrimary);
+    void reopenIfGone();
 
     LinkContext& ctx_;
     DeviceImage& image_;

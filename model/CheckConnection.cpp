@@ -13,7 +13,7 @@ std::optional<ExchangeResult> checkConnection(LinkContext& ctx) {
     if (r.transportOk())
         showSuccess(ctx.dialogs, kMeterAnsweredText);
     else
-        showOutcome(ctx.dialogs, r);
+        showOutcome(ctx, r);
     return r;
 }
 

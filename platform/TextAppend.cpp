@@ -1,6 +1,8 @@
 #include "platform/TextAppend.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 namespace flowcfg {
@@ -13,6 +15,18 @@ bool appendText(const std::filesystem::path& file, std::string_view text) {
         return false;
     const bool written = std::fwrite(text.data(), 1, text.size(), f.get()) == text.size();
     return written && std::fflush(f.get()) == 0;
+}
+
+std::string appendProblem(const std::filesystem::path& file) {
+    std::error_code ec;
+    const bool existed = std::filesystem::exists(file, ec);
+    std::FILE* f = std::fopen(file.c_str(), "ab");
+    if (!f)
+        return std::strerror(errno);
+    std::fclose(f);
+    if (!existed)
+        std::filesystem::remove(file, ec);
+    return {};
 }
 
 } // namespace flowcfg

@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -332,6 +333,18 @@ TEST_F(MainWindowTest, FillingTheSelectorsDoesNotReopenButAChoiceDoes) {
     page.addressSelector()->setCurrentIndex(3);
     EXPECT_EQ(w.link().settings.NetAdrr, 3);
     EXPECT_EQ(devices.opens, opens + 1);
+
+    // The quick answer end: shown from the settings, a click only stores.
+    QCheckBox* quick = page.quickAnswerEndBox();
+    EXPECT_EQ(quick->text().toStdString(), "Быстрое окончание ответа");
+    EXPECT_FALSE(quick->toolTip().isEmpty());
+    EXPECT_FALSE(quick->isChecked());
+    w.link().settings.QuickAnswerEnd = 1;
+    page.showLinkStatus();
+    EXPECT_TRUE(quick->isChecked());
+    quick->click();
+    EXPECT_EQ(w.link().settings.QuickAnswerEnd, 0);
+    EXPECT_EQ(devices.opens, opens + 1);
 }
 
 TEST_F(MainWindowTest, CheckLinkStopsThePollAndMakesTheMeterBlink) {
@@ -350,21 +363,25 @@ TEST_F(MainWindowTest, CheckLinkStopsThePollAndMakesTheMeterBlink) {
     EXPECT_EQ(com1->requests[0].at(3), 0x16); // start, low byte
 }
 
-TEST_F(MainWindowTest, ConfiguredPortMissingKeepsItsNumber) {
+TEST_F(MainWindowTest, ConfiguredPortMissingIsShownAndAnyPortCanBeChosen) {
     writeFile(dir.path() / "dev.dat",
               "[COM_SETTINGS]\nNumber=7\n[PORTS]\nCOM2=/fake/a\nCOM5=/fake/b\n");
     devices.add("/fake/a");
     devices.add("/fake/b");
     MainWindow& w = start();
     ProgramSettingsPage& page = w.programPage();
-    EXPECT_EQ(page.portSelector()->count(), 2);
-    EXPECT_EQ(page.portSelector()->currentText().toStdString(), "COM5");
+    EXPECT_EQ(page.portSelector()->count(), 3);
+    EXPECT_EQ(page.portSelector()->currentText().toStdString(), "COM7 (нет)");
+    EXPECT_EQ(page.statusLine()->text().toStdString(), "COM7, 19200 , без паритета ");
     EXPECT_EQ(page.availablePorts()->toPlainText().toStdString(), "COM2\nCOM5");
-    EXPECT_EQ(w.link().settings.Number, 7);
     EXPECT_TRUE(dialogs.shown.empty()); // the silent open failed silently
-    page.portSelector()->setCurrentIndex(0);
-    EXPECT_EQ(w.link().settings.Number, 2);
-    EXPECT_EQ(page.portSelector()->toolTip().toStdString(), "/fake/a");
+    const int opens = devices.opens;
+    page.portSelector()->setCurrentIndex(1);
+    EXPECT_EQ(w.link().settings.Number, 5);
+    EXPECT_EQ(devices.opens, opens + 1);
+    EXPECT_NE(w.link().port, nullptr);
+    EXPECT_EQ(page.statusLine()->text().toStdString(), "COM5, 19200 , без паритета ");
+    EXPECT_EQ(page.portSelector()->toolTip().toStdString(), "/fake/b");
 }
 
 } // namespace

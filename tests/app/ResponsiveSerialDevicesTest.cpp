@@ -3,7 +3,9 @@
 #include "FakeClock.h"
 #include "FakeSerialLine.h"
 
+#include <deque>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace flowcfg::test {
 namespace {
@@ -59,6 +61,43 @@ TEST_F(ResponsiveFixture, BytesArrivingDuringTheWaitAreCollected) {
     EXPECT_EQ(buf[0], 0x01);
     EXPECT_EQ(buf[1], 0x03);
     EXPECT_EQ(calls, 10);
+}
+
+TEST_F(ResponsiveFixture, TheRestOfAnAnswerEndsOneReadIntervalAfterItsLastByte) {
+    std::uint64_t arrived = 0;
+    int calls = 0;
+    pump.onEvents = [&] {
+        if (++calls == 10) {
+            line->rx = {0x01, 0x03}; // two bytes of four, and then silence
+            arrived = clock.monotonicMs();
+        }
+    };
+    std::array<std::uint8_t, 4> buf{};
+    EXPECT_EQ(port->read(buf), 2u);
+    // The slice that took the bytes (20 ms), then the rest read under the caller's 48 ms
+    // interval, not the slice's own timeouts.
+    EXPECT_EQ(clock.monotonicMs() - arrived, 20u + 48u);
+}
+
+TEST_F(ResponsiveFixture, ReadUntilEndsAsSoonAsTheAnswerIsWholeInTheFirstBytesOrInTheRest) {
+    using Bursts = std::deque<std::vector<std::uint8_t>>;
+    const struct {
+        Bursts bursts;                  // one a waiting read; {} hears nothing
+        std::vector<std::uint8_t> kept; // still on the line after the read
+    } cases[] = {
+        {{{}, {}, {1, 3, 2, 0, 7, 9}}, {9}},     // whole within the first bytes
+        {{{}, {1, 3}, {2, 0, 7, 9, 9}}, {9, 9}}, // whole within the rest
+    };
+    const auto fiveBytes = [](std::span<const std::uint8_t> in) { return in.size() == 5; };
+    for (const auto& c : cases) {
+        line->bursts = c.bursts;
+        std::array<std::uint8_t, 8> buf{};
+        EXPECT_EQ(port->readUntil(buf, fiveBytes), 5u);
+        EXPECT_EQ((std::vector<std::uint8_t>(buf.begin(), buf.begin() + 5)),
+                  (std::vector<std::uint8_t>{1, 3, 2, 0, 7}));
+        EXPECT_EQ(std::vector<std::uint8_t>(line->rx.begin(), line->rx.end()), c.kept);
+        line->rx.clear();
+    }
 }
 
 TEST_F(ResponsiveFixture, AReopenDuringTheWaitEndsTheReadSafely) {

@@ -64,7 +64,21 @@ TEST_F(ArchiveCommand, PersistentBlockErrorStillWritesWhatWasReadAndExitsWith2) 
     const auto files = exports();
     ASSERT_EQ(files.size(), 1u);
     EXPECT_TRUE(files[0].filename().string().starts_with("frames_txt.txt_"));
-    EXPECT_EQ(linesOf(files[0]).size(), 1000u); // one block read, 99 zero blocks
+    EXPECT_EQ(linesOf(files[0]).size(), 10u); // the one block read
+    EXPECT_NE(err.str().find("Чтение остановлено (прочитано кадров: 10 из 1000)\n10 кадров "
+                             "записано\n"),
+              std::string::npos)
+        << err.str();
+}
+
+TEST_F(ArchiveCommand, ExportThatCannotBeWrittenSaysSoInTheCommandLinesTerms) {
+    // A directory in the way of the export's name.
+    std::filesystem::create_directory(exportDir / "frames_txt_6_12_2026_17_5_3_1000_frames.txt");
+    EXPECT_EQ(run({"--frames", "30"}), 1);
+    EXPECT_NE(err.str().find("Не удалось записать файл архива"), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find("Архив не сохранён"), std::string::npos) << err.str();
+    EXPECT_EQ(err.str().find("Остановить"), std::string::npos) << err.str();
+    EXPECT_EQ(out.str(), "");
 }
 
 TEST_F(ArchiveCommand, CounterFailureWritesNothingAndBadOptionsAreUsageErrors) {

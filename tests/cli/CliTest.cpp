@@ -67,10 +67,14 @@ TEST_F(CliTest, ReadAndWriteAgainstTheSimulatedMeter) {
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "COM.txt"));
 }
 
-TEST_F(CliTest, ExchangeFailuresPrintTheStatusWordAndExitWith2) {
+TEST_F(CliTest, ExchangeFailuresSayWhatTheBoxSaysThenTheStatusWordAndExitWith2) {
     EXPECT_EQ(run({"--port", "/dev/sim", "--address", "9", "read", "0x0100", "2"}), 2);
     EXPECT_EQ(out.str(), "");
-    EXPECT_EQ(err.str(), "Ошибка обмена: status 0x8042 (32834), exception code 0x00 (0)\n"
+    EXPECT_EQ(err.str(), "Ошибка в обмене.: Ответа не было.\n"
+                         "Запрос: COM1 (/dev/sim), 19200 бод, без паритета, адрес 9. Проверьте "
+                         "сетевой адрес и настройки связи прибора, кабель и провода A/B адаптера "
+                         "(не перепутаны ли).\n"
+                         "Ошибка обмена: status 0x8042 (32834), exception code 0x00 (0)\n"
                          "  0x0002 (2) принято не сколько ожидалось\n"
                          "  0x0040 (64) совсем ничего не пришло\n"
                          "  0x8000 (32768) был повтор запроса\n");
@@ -79,11 +83,26 @@ TEST_F(CliTest, ExchangeFailuresPrintTheStatusWordAndExitWith2) {
                         0x83,   // function + 0x80
                         0x02}); // exception code
     EXPECT_EQ(run({"--port", "/dev/scripted", "read", "0x0100", "2"}), 2);
-    EXPECT_EQ(err.str(), "Ошибка обмена: status 0x801A (32794), exception code 0x02 (2)\n"
+    EXPECT_EQ(err.str(), "Устройство сообщает об ошибке: Адрес данных выходит за допустимые "
+                         "границы.\n"
+                         "Ошибка обмена: status 0x801A (32794), exception code 0x02 (2)\n"
                          "  0x0002 (2) принято не сколько ожидалось\n"
                          "  0x0008 (8) в ответе не номер команды\n"
                          "  0x0010 (16) прибор отвечает с ошибкой modbus_err\n"
                          "  0x8000 (32768) был повтор запроса\n");
+
+    // A write refused with code 4: the parameters are locked, and how to lift the lock.
+    scripted = withCrc({0x01,   // address
+                        0x90,   // function + 0x80
+                        0x04}); // exception code
+    EXPECT_EQ(run({"--port", "/dev/scripted", "write", "0x0400", "1"}), 2);
+    EXPECT_TRUE(err.str().starts_with("Устройство сообщает об ошибке: Ошибка в работе "
+                                      "адресуемого устройства.\n"))
+        << err.str();
+    EXPECT_TRUE(err.str().ends_with(
+        "Параметры прибора заблокированы. Снимите блокировку: flowcfg-cli write 0x04FE 1 1, "
+        "повторите запись, затем заблокируйте снова: flowcfg-cli write 0x04FE 0 0.\n"))
+        << err.str();
 }
 
 TEST_F(CliTest, UsageErrorsAndUnopenablePortsExitWith1) {

@@ -77,7 +77,7 @@ TEST_F(GroupsOverPty, GuardedWriteReachesTheMeterAndLocksItAgain) {
     // Locked again: a write without the guard is refused by the meter.
     const ExchangeResult refused = writeGroup(ctx, image, GroupId::Output1Frequency);
     EXPECT_NE(refused.status & status::Exception, 0);
-    EXPECT_TRUE(showOutcome(dialogs, refused));
+    EXPECT_TRUE(showOutcome(ctx, refused));
 }
 
 } // namespace

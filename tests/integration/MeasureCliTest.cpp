@@ -89,5 +89,29 @@ TEST_F(MeasureCliTest, FailedReadExitsWithTheOutcomeText) {
     EXPECT_EQ(run.output.find("Число циклов обмена: 2"), std::string::npos);
 }
 
+// A file or directory named on the command line that cannot be used stops the command before
+// the first poll, and nothing is made in its place.
+TEST_F(MeasureCliTest, NamedLogOrDirectoryThatCannotBeUsedIsAnError) {
+    FlowsimProcess sim({});
+    ASSERT_FALSE(sim.device().empty());
+    const fs::path missing = dir_ / "missing";
+    struct Case {
+        Args args;
+        std::string said;
+    };
+    const Case cases[] = {
+        {measure(sim, {"--log", (missing / "x.txt").string()}), "--log: файл "},
+        {{"measure", "--port", sim.device(), "--dir", missing.string()}, "--dir: папки "},
+    };
+    for (const Case& c : cases) {
+        const CommandResult run = runCli(c.args);
+        EXPECT_EQ(run.status, 1) << run.output;
+        EXPECT_NE(run.output.find(c.said), std::string::npos) << run.output;
+        EXPECT_EQ(run.output.find("Число циклов обмена"), std::string::npos) << run.output;
+        EXPECT_FALSE(fs::exists(missing));
+    }
+    EXPECT_FALSE(fs::exists(dir_ / "izm.txt"));
+}
+
 } // namespace
 } // namespace flowcfg::test

@@ -34,6 +34,40 @@ TEST(LinkSettingsScreen, ItemsAndWhatTheSettingsSelect) {
         s.NetAdrr = c.address;
         EXPECT_EQ(linkSelection(s), c.shown) << c.speedIndex;
     }
+    LinkSettings quick;
+    quick.QuickAnswerEnd = 1;
+    EXPECT_TRUE(linkSelection(quick).quickAnswerEnd);
+}
+
+// The configured port is always what the selector shows, found or not.
+TEST(LinkSettingsScreen, PortSelectorShowsTheConfiguredPortFoundOrNot) {
+    struct Case {
+        std::vector<std::uint16_t> found;
+        std::uint16_t configured;
+        std::vector<std::string> items;
+        int selected;
+    };
+    const Case cases[] = {
+        {{1, 3, 10}, 3, {"COM1", "COM3", "COM10"}, 1},
+        {{1, 3, 10}, 7, {"COM1", "COM3", "COM7 (нет)", "COM10"}, 2},
+        {{2, 5}, 1, {"COM1 (нет)", "COM2", "COM5"}, 0},
+        {{2, 5}, 9, {"COM2", "COM5", "COM9 (нет)"}, 2},
+        {{}, 1, {}, -1},
+    };
+    for (const Case& c : cases) {
+        const PortLists lists = portLists(c.found, c.configured);
+        EXPECT_EQ(lists.items, c.items) << c.configured;
+        EXPECT_EQ(lists.selected, c.selected) << c.configured;
+        EXPECT_EQ(lists.numbers.size(), lists.items.size());
+        std::vector<std::string> available;
+        for (const std::uint16_t n : c.found)
+            available.push_back("COM" + std::to_string(n));
+        if (available.empty())
+            available = {"Нет"};
+        EXPECT_EQ(lists.available, available) << "only the found ports";
+        EXPECT_EQ(lists.selectorText,
+                  c.found.empty() ? "портов нет" : c.items[static_cast<std::size_t>(c.selected)]);
+    }
 }
 
 TEST(LinkSettingsScreen, ChoicesStoreAndSayWhetherToReopen) {
@@ -48,10 +82,17 @@ TEST(LinkSettingsScreen, ChoicesStoreAndSayWhetherToReopen) {
     EXPECT_EQ(s.NetAdrr, 17);
     EXPECT_FALSE(chooseAddress(s, -1));
     EXPECT_EQ(s.NetAdrr, 17);
-    EXPECT_TRUE(choosePort(s, {2, 5}, 1));
+    const PortLists ports = portLists({2, 5}, 7); // COM2, COM5, COM7 (нет)
+    EXPECT_TRUE(choosePort(s, ports, 1));
     EXPECT_EQ(s.Number, 5);
-    EXPECT_FALSE(choosePort(s, {2, 5}, 2));
-    EXPECT_EQ(s.Number, 5);
+    EXPECT_TRUE(choosePort(s, ports, 2)); // the absent port, chosen again
+    EXPECT_EQ(s.Number, 7);
+    EXPECT_FALSE(choosePort(s, ports, 3));
+    EXPECT_EQ(s.Number, 7);
+    EXPECT_FALSE(chooseQuickAnswerEnd(s, true));
+    EXPECT_EQ(s.QuickAnswerEnd, 1);
+    EXPECT_FALSE(chooseQuickAnswerEnd(s, false));
+    EXPECT_EQ(s.QuickAnswerEnd, 0);
 }
 
 } // namespace

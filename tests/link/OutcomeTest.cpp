@@ -1,6 +1,6 @@
 #include "link/Outcome.h"
 
-#include "ScriptedDialogs.h"
+#include "FakeLinkTest.h"
 
 #include <gtest/gtest.h>
 
@@ -39,10 +39,11 @@ TEST(Outcome, FirstMatchingRowWins) {
     EXPECT_EQ(outcomeText({0x10, 2})->caption, "Устройство сообщает об ошибке");
 }
 
-TEST(Outcome, BoxesCaptionsAndIcons) {
-    ScriptedDialogs dialogs;
-    EXPECT_TRUE(showOutcome(dialogs, {0x10, 2}));
-    EXPECT_FALSE(showOutcome(dialogs, {0, 0}));
+using OutcomeBoxes = FakeLinkTest;
+
+TEST_F(OutcomeBoxes, CaptionsAndIcons) {
+    EXPECT_TRUE(showOutcome(ctx, {0x10, 2}));
+    EXPECT_FALSE(showOutcome(ctx, {0, 0}));
     showSuccess(dialogs, "Запись параметров выходов успешно осуществлена.");
     dialogs.answers = {false, true};
     EXPECT_FALSE(confirm(dialogs, kConfigurationOverwrite));
@@ -58,6 +59,22 @@ TEST(Outcome, BoxesCaptionsAndIcons) {
          DialogIcon::Warning},
     };
     EXPECT_EQ(dialogs.shown, expected);
+}
+
+TEST_F(OutcomeBoxes, NoAnswerSaysWhatWasTriedAndWhatToCheck) {
+    ctx.settings.Number = 34;
+    ctx.settings.speedIndex = 4; // 2400
+    ctx.settings.parity = 2;
+    ctx.settings.NetAdrr = 17;
+    EXPECT_TRUE(showOutcome(ctx, {0x42, 0}));
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].caption, "Ошибка в обмене.");
+    EXPECT_EQ(dialogs.shown[0].text,
+              "Ответа не было.\n"
+              "Запрос: COM34 (/dev/ttyUSB1), 2400 бод, четный паритет, адрес 17. Проверьте сетевой "
+              "адрес и настройки связи прибора, кабель и провода A/B адаптера (не перепутаны ли).");
+    // Every other text stays as it was.
+    EXPECT_EQ(outcomeText({0x10, 2}, ctx.settings), outcomeText({0x10, 2}));
 }
 
 } // namespace

@@ -133,20 +133,5 @@ TEST_F(PortsTest, RefreshListsThePortItHeld) {
     EXPECT_TRUE(line->open);
 }
 
-TEST(PortLists, SelectorAndAvailableBox) {
-    const PortLists none = portLists({}, 1);
-    EXPECT_TRUE(none.items.empty());
-    EXPECT_EQ(none.selected, -1);
-    EXPECT_EQ(none.selectorText, "портов нет");
-    EXPECT_EQ(none.available, (std::vector<std::string>{"Нет"}));
-
-    const PortLists some = portLists({1, 3, 10}, 3);
-    EXPECT_EQ(some.items, (std::vector<std::string>{"COM1", "COM3", "COM10"}));
-    EXPECT_EQ(some.selected, 1);
-    EXPECT_EQ(some.selectorText, "COM3");
-    EXPECT_EQ(some.available, some.items);
-    EXPECT_EQ(portLists({1, 3, 10}, 7).selected, 2) << "configured port missing: the last one";
-}
-
 } // namespace
 } // namespace flowcfg::test

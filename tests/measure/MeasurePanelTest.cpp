@@ -151,6 +151,46 @@ TEST_F(MeasurePanelTest, FailedPollKeepsFieldsAndPollingGoesOn) {
     EXPECT_EQ(panel.screen().cycles.text, "3");
 }
 
+TEST_F(MeasurePanelTest, SilentMeterIsShownBeforeTheLaterReadsWait) {
+    startPolling();
+    panel.tick(true);
+    line->responder = nullptr; // the meter stops answering
+    struct Painted {
+        ScreenField statusLine;
+        std::size_t requests;
+    };
+    std::vector<Painted> painted;
+    panel.changed = [&] { painted.push_back({panel.screen().statusLine, line->requests.size()}); };
+    line->requests.clear();
+    panel.tick(true);
+    ASSERT_FALSE(painted.empty());
+    EXPECT_EQ(painted[0].statusLine, (ScreenField{"Ошибка обмена", ScreenColour::Yellow}));
+    EXPECT_EQ(painted[0].requests, 2u); // the block read and its repeat; the primary flow waits
+    EXPECT_EQ(painted.back().requests, line->requests.size()); // the counters, after every read
+}
+
+TEST_F(MeasurePanelTest, PortFoundGoneIsOpenedAgainOnTheNextTick) {
+    startPolling();
+    // The adapter is pulled: the handle answers nothing and the device cannot be opened.
+    devices.refuse("/dev/fake", OpenError::NoSuchDevice);
+    line->responder = nullptr;
+    panel.tick(true);
+    const int opens = devices.opens;
+    panel.tick(true);
+    EXPECT_EQ(devices.opens, opens + 1); // tried again, silently
+    EXPECT_EQ(ctx.port, nullptr);
+    EXPECT_EQ(panel.screen().statusLine.text, "Ошибка обмена");
+
+    devices.restore("/dev/fake"); // plugged in again
+    line->responder = slave.responder();
+    panel.tick(true);
+    EXPECT_EQ(devices.opens, opens + 2);
+    EXPECT_EQ(panel.screen().statusLine,
+              (ScreenField{"Нормальное измерение", ScreenColour::White}));
+    EXPECT_TRUE(panel.cyclic());
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
 TEST_F(MeasurePanelTest, CountersWrapAfter65535) {
     panel.toggleOutputsRead();
     startPolling();

@@ -126,8 +126,10 @@ TEST_F(WriteGuard, FailedUnlockWritesNothingAndNoAnswerIsExplained) {
     EXPECT_EQ(outcome.end, OperationEnd::Failed);
     EXPECT_FALSE(outcome.leftUnlocked);
     EXPECT_EQ(served(), (std::vector<Request>{kProtectionRead, kLocks}));
-    EXPECT_EQ(dialogs.shown.back(), (RecordedDialog{Kind::Message, "Ошибка в обмене.",
-                                                    "Ответа не было.", DialogIcon::Warning}));
+    EXPECT_EQ(
+        dialogs.shown.back(),
+        (RecordedDialog{Kind::Message, "Ошибка в обмене.",
+                        "Ответа не было.\n" + noAnswerHint(ctx.settings), DialogIcon::Warning}));
 }
 
 TEST_F(WriteGuard, BadInputOrClosedPortOrBusyLinkSendNothing) {

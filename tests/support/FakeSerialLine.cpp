@@ -37,10 +37,20 @@ void FakeSerialPort::lateBytesArrive() {
     line_->late.clear();
 }
 
+void FakeSerialPort::burstArrives() {
+    if (line_->bursts.empty())
+        return;
+    const auto burst = std::move(line_->bursts.front());
+    line_->bursts.pop_front();
+    line_->rx.insert(line_->rx.end(), burst.begin(), burst.end());
+}
+
 std::size_t FakeSerialPort::read(std::span<std::uint8_t> buffer) {
     ++line_->reads;
-    if (line_->rx.size() < buffer.size())
-        lateBytesArrive(); // they come while the read waits
+    if (line_->rx.size() < buffer.size()) { // they come while the read waits
+        lateBytesArrive();
+        burstArrives();
+    }
     const std::size_t n = std::min(buffer.size(), line_->rx.size());
     std::copy_n(line_->rx.begin(), n, buffer.begin());
     line_->rx.erase(line_->rx.begin(), line_->rx.begin() + static_cast<std::ptrdiff_t>(n));
@@ -55,6 +65,7 @@ std::size_t FakeSerialPort::readUntil(std::span<std::uint8_t> buffer,
     for (bool waited = false; n < buffer.size(); ++n) {
         if (line_->rx.empty() && !waited) {
             lateBytesArrive();
+            burstArrives();
             waited = true;
         }
         if (line_->rx.empty())

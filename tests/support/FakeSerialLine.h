@@ -37,6 +37,9 @@ struct FakeSerialLine {
     // next write (after that request's purge, ahead of its answer). A purge does not reach
     // them.
     std::vector<std::uint8_t> late;
+    // Bytes that come in bursts while reads wait: each read that waits on the line gets the
+    // next burst (an empty one is a read that hears nothing).
+    std::deque<std::vector<std::uint8_t>> bursts;
     int reads = 0; // read and readUntil calls
 };
 
@@ -61,6 +64,7 @@ public:
 private:
     void waitOnTheLine(std::size_t asked, std::size_t got);
     void lateBytesArrive();
+    void burstArrives();
 
     std::shared_ptr<FakeSerialLine> line_;
 };
@@ -72,6 +76,8 @@ public:
     std::shared_ptr<FakeSerialLine> add(const std::string& path);
     // Makes opening the path fail with the given reason.
     void refuse(const std::string& path, OpenError error) { refused_[path] = error; }
+    // Lets the path be opened again (the device is back).
+    void restore(const std::string& path) { refused_.erase(path); }
     OpenResult open(const std::string& path) override;
     int opens = 0;
 
