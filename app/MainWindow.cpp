@@ -38,6 +38,8 @@ MainWindow::MainWindow(AppCore& core, QWidget* parent) : QMainWindow(parent), co
     archivePage_ = new ArchivePage(core_.archive());
     tree_->mount(pages::archive, archivePage_);
     configViews_ = new ConfigPageViews(core_.config(), *tree_, this);
+    // A page rule moved the link (the network write): the selectors and the status line follow.
+    core_.config().linkChanged = [this] { programPage_->showLinkStatus(); };
 
     connect(tree_->mainTabs(), &QTabWidget::currentChanged, this,
             [this](int index) { onMainPageChanged(index); });
@@ -51,7 +53,9 @@ MainWindow::MainWindow(AppCore& core, QWidget* parent) : QMainWindow(parent), co
     resize(kWindowWidth, kWindowHeight);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    core_.config().linkChanged = nullptr;
+}
 
 void MainWindow::buildMenu() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("Файл"));
