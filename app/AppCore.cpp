@@ -9,6 +9,7 @@ AppCore::AppCore(AppEnvironment env)
       archive_(link_, image_, env_.workDir), config_(link_, image_) {
     link_.settings.workDir = env_.workDir;
     config_.stopPolling = [this] { measure_.stopPolling(); };
+    config_.logMeasurement = [this] { measure_.appendLogLine(); };
 }
 
 } // namespace flowcfg

@@ -14,8 +14,8 @@ ConfigPageViews::ConfigPageViews(ConfigPages& pages, ScreenTree& tree, QObject* 
         const PageView::Actions actions{
             [this, path](std::uint8_t s) { read(path, s); },
             [this, path](std::uint8_t s) { write(path, s); },
-            [this, path](std::string_view id) {
-                pages_.page(path).click(id, pages_.image());
+            [this, path](std::string_view id, std::size_t column) {
+                pages_.page(path).click(id, pages_.image(), column);
                 view(path).render();
             },
             [this](CommandRef ref) { press(ref); },

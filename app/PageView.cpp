@@ -60,6 +60,11 @@ void renderList(QComboBox* list, const ControlSpec& def, const ControlState& sta
     list->setCurrentIndex(static_cast<int>(state.index));
 }
 
+// Pure green when on; the button face of the style when off.
+void paintPanel(QWidget* panel, bool on) {
+    panel->setStyleSheet(on ? QStringLiteral("background-color: rgb(0, 255, 0);") : QString());
+}
+
 } // namespace
 
 void installHexInputFilter(QLineEdit* edit) {
@@ -70,6 +75,18 @@ PageView::PageView(PageModel& model, Actions actions, QWidget* parent)
     : QWidget(parent), model_(model), actions_(std::move(actions)) {
     build();
     render();
+}
+
+// A clickable panel: an indicator, or a cell of a bit grid row.
+QPushButton* PageView::makePanel(std::string_view id, std::size_t column) {
+    auto* panel = new QPushButton(this);
+    panel->setFixedSize(28, 22);
+    panel->setAutoFillBackground(true);
+    connect(panel, &QPushButton::clicked, this, [this, id = std::string(id), column] {
+        if (actions_.click)
+            actions_.click(id, column);
+    });
+    return panel;
 }
 
 PageView::Row PageView::makeRow(std::size_t index) {
@@ -103,19 +120,17 @@ PageView::Row PageView::makeRow(std::size_t index) {
         row.widget = list;
         break;
     }
-    case ControlKind::Indicator: {
-        auto* panel = new QPushButton(this);
-        panel->setFixedSize(28, 22);
-        panel->setAutoFillBackground(true);
-        const std::string id(ctl.id);
-        connect(panel, &QPushButton::clicked, this, [this, id] {
-            if (actions_.click)
-                actions_.click(id);
-        });
-        row.widget = panel;
+    case ControlKind::Indicator:
+        row.widget = makePanel(ctl.id, 0);
         row.twin = new QLabel(this);
         break;
-    }
+    case ControlKind::BitRow:
+        for (std::size_t c = 0; c < ctl.columns.size(); ++c) {
+            row.cells.push_back(makePanel(ctl.id, c));
+            row.cells.back()->setObjectName(qs(ctl.id) + '.' + qs(ctl.columns[c].name));
+        }
+        row.widget = row.cells.front();
+        return row;
     case ControlKind::Value:
     case ControlKind::Label: {
         auto* label = new QLabel(this);
@@ -154,6 +169,9 @@ void PageView::build() {
         frameLayout->addLayout(grid);
         // Boxes inside the section, in the order their first control comes.
         std::map<std::string_view, QGridLayout*> boxes;
+        // The columns of the grid rows last placed in each layout: a row with others starts
+        // under captions of its own.
+        std::map<QGridLayout*, const BitColumn*> gridColumns;
         int gridRow = 0;
         for (std::size_t i = 0; i < model_.controls().size(); ++i) {
             const ControlSpec& ctl = model_.controls()[i];
@@ -171,6 +189,27 @@ void PageView::build() {
                 }
                 target = it->second;
             }
+            if (ctl.kind == ControlKind::BitRow) {
+                if (gridColumns[target] != ctl.columns.data()) {
+                    const int header = target->rowCount();
+                    for (std::size_t c = 0; c < ctl.columns.size(); ++c) {
+                        auto* caption = new QLabel(qs(ctl.columns[c].caption), frame);
+                        caption->setAlignment(Qt::AlignCenter);
+                        target->addWidget(caption, header, static_cast<int>(c) + 1,
+                                          Qt::AlignCenter);
+                    }
+                    gridColumns[target] = ctl.columns.data();
+                }
+                const int r = target->rowCount();
+                target->addWidget(row.caption, r, 0);
+                for (std::size_t c = 0; c < row.cells.size(); ++c)
+                    target->addWidget(row.cells[c], r, static_cast<int>(c) + 1, Qt::AlignCenter);
+                if (target == grid)
+                    gridRow = r + 1;
+                rows_[i] = row;
+                continue;
+            }
+            gridColumns[target] = nullptr;
             const int r = target->rowCount();
             target->addWidget(row.caption, r, 0);
             target->addWidget(row.widget, r, 1);
@@ -259,10 +298,13 @@ void PageView::render() {
             renderList(static_cast<QComboBox*>(row.widget), defs[i], st);
             break;
         case ControlKind::Indicator:
-            // Pure green when on; the button face of the style when off.
-            row.widget->setStyleSheet(st.colour == IndicatorColour::Green
-                                          ? QStringLiteral("background-color: rgb(0, 255, 0);")
-                                          : QString());
+            paintPanel(row.widget, st.colour == IndicatorColour::Green);
+            break;
+        case ControlKind::BitRow:
+            for (std::size_t c = 0; c < row.cells.size(); ++c) {
+                paintPanel(row.cells[c], (st.cells & defs[i].columns[c].bit) != 0);
+                row.cells[c]->setVisible(st.visible);
+            }
             break;
         case ControlKind::Value:
         case ControlKind::Label:
@@ -281,6 +323,11 @@ void PageView::render() {
 QWidget* PageView::control(std::string_view id) const {
     const std::size_t i = model_.find(id);
     return i < rows_.size() ? rows_[i].widget : nullptr;
+}
+
+QPushButton* PageView::cell(std::string_view id, std::size_t column) const {
+    const std::size_t i = model_.find(id);
+    return i < rows_.size() && column < rows_[i].cells.size() ? rows_[i].cells[column] : nullptr;
 }
 
 QLabel* PageView::twin(std::string_view id) const {

@@ -2,9 +2,9 @@
 // The Qt view of one configuration page, generated from the page's table: a frame per
 // section with its controls, its "ПРОЧИТАТЬ" / "ЗАПИСАТЬ" buttons and then its command
 // buttons in the order of the row, a frame inside it per box caption. Numbers sit in fixed-width
-// fields. The view holds no values of its own: collect() copies what the user typed and chose into
-// the page model, render() paints the model (texts, selections, indicator colours, twins,
-// visibility).
+// fields; the rows of a bit grid line their cells up under the column captions. The view holds no
+// values of its own: collect() copies what the user typed and chose into the page model, render()
+// paints the model (texts, selections, indicator colours, twins, visibility).
 
 #include "config/PageModel.h"
 #include "config/PageRegistry.h"
@@ -28,7 +28,8 @@ public:
     struct Actions {
         std::function<void(std::uint8_t section)> read;
         std::function<void(std::uint8_t section)> write;
-        std::function<void(std::string_view id)> click;
+        // An indicator (column 0) or the cell of a bit grid row in `column`.
+        std::function<void(std::string_view id, std::size_t column)> click;
         std::function<void(CommandRef command)> command;
     };
 
@@ -40,6 +41,8 @@ public:
     std::string_view path() const { return model_.definition().path; }
     // The widget of a control: QLineEdit, QComboBox, QPushButton (indicator) or QLabel.
     QWidget* control(std::string_view id) const;
+    // The cell of a bit grid row in `column`, or nullptr.
+    QPushButton* cell(std::string_view id, std::size_t column) const;
     // The read-only twin beside a control (the indicator's "вкл" / "выкл"), or nullptr.
     QLabel* twin(std::string_view id) const;
     // nullptr where the section has no such button.
@@ -54,9 +57,11 @@ private:
         QLabel* caption = nullptr;
         QLabel* twin = nullptr;
         QLabel* unit = nullptr;
+        std::vector<QPushButton*> cells; // BitRow; widget is the first
     };
     void build();
     Row makeRow(std::size_t index);
+    QPushButton* makePanel(std::string_view id, std::size_t column);
     void addButtons(QWidget* frame, QBoxLayout* layout, std::uint8_t section);
 
     PageModel& model_;

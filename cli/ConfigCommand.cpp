@@ -4,20 +4,24 @@
 // and presses its write button (the same take rules, protection check, question and write
 // sequence). The fields not named go back exactly as read: the page model gives a control
 // the user did not touch its value as shown, not its display text read back. do presses a
-// command button of a page ("ПРОВЕРИТЬ СВЯЗЬ", "ВКЛ.ОЧИСТКУ", ...).
+// command button of a page ("ПРОВЕРИТЬ СВЯЗЬ", "ВКЛ.ОЧИСТКУ", ...). A row of a bit grid is set
+// as a whole word (ovld_en=0x0041) or cell by cell (ovld_en.general=1).
 //
 //   flowcfg-cli groups
 //   flowcfg-cli get output1-frequency
 //   flowcfg-cli --yes set output1-frequency f_max=9000 f_flow_v_max=50.5
 //   flowcfg-cli --yes do restart
+//   flowcfg-cli --yes set error-enables ovld_en.general=1 cut_en=0x0000
 
 #include "cli/CliNumbers.h"
 #include "cli/Commands.h"
 #include "config/ConfigPages.h"
+#include "model/Encodings.h"
 #include "model/RegisterMap.h"
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -59,6 +63,15 @@ std::uint16_t listCode(const ControlSpec& def, DeviceImage& image) {
     return *std::get<std::uint16_t*>(def.member(image));
 }
 
+// The names of a grid row's columns, or of those whose bits are set in `cells`.
+std::string columnNames(const ControlSpec& def, std::optional<std::uint16_t> cells = {}) {
+    std::string text;
+    for (const BitColumn& c : def.columns)
+        if (!cells || (*cells & c.bit) != 0)
+            text += (text.empty() ? "" : " ") + std::string(c.name);
+    return text;
+}
+
 std::string kindText(const ControlSpec& def) {
     if (def.notSent)
         return std::string(kNotSent);
@@ -66,11 +79,14 @@ std::string kindText(const ControlSpec& def) {
     case ControlKind::Float:
         return "number";
     case ControlKind::Integer:
-        return "integer";
+        return def.format == NumberFormat::Hex ? "integer, or hexadecimal after 0x or $"
+                                               : "integer";
     case ControlKind::Hex16:
         return "hexadecimal";
     case ControlKind::Indicator:
         return "0 or 1";
+    case ControlKind::BitRow:
+        return "word (0x0041), or .COLUMN=0 or 1: " + columnNames(def);
     case ControlKind::Value:
     case ControlKind::Label:
         return "read only";
@@ -176,6 +192,11 @@ void printFields(Session& session, DeviceImage& image, const std::vector<Field>&
         case ControlKind::Indicator:
             session.out << (f.state->on ? 1 : 0) << " (" << f.state->twin << ")";
             break;
+        case ControlKind::BitRow:
+            session.out << formatHex16(f.state->cells);
+            if (f.state->cells != 0)
+                session.out << " (" << columnNames(*f.def, f.state->cells) << ")";
+            break;
         default:
             session.out << trimmed(f.state->text);
             break;
@@ -227,10 +248,41 @@ bool indicatorValue(const ControlSpec& def, const std::string& value) {
     throw UsageError(std::string(def.id) + ": \"" + value + "\" is not 0 or 1");
 }
 
+// A grid row's word: a number up to 0xFFFF.
+std::uint16_t rowWord(const ControlSpec& def, const std::string& value) {
+    if (const auto word = parseCliNumber(value); word && *word <= 0xFFFF)
+        return static_cast<std::uint16_t>(*word);
+    throw UsageError(std::string(def.id) + ": \"" + value + "\" is not " + kindText(def));
+}
+
 struct Assignment {
     Field field;
     std::string value;
+    std::optional<std::size_t> column = {}; // FIELD.COLUMN of a grid row
 };
+
+// The field named, or the grid row and column of FIELD.COLUMN.
+std::pair<std::vector<Field>::const_iterator, std::optional<std::size_t>>
+namedField(const std::vector<Field>& fields, std::string_view owner, const std::string& name) {
+    const auto byId = [&fields](std::string_view id) {
+        return std::find_if(fields.begin(), fields.end(),
+                            [&](const Field& x) { return x.def->id == id; });
+    };
+    if (const auto f = byId(name); f != fields.end())
+        return {f, std::nullopt};
+    const auto dot = name.rfind('.');
+    if (dot != std::string::npos)
+        if (const auto f = byId(std::string_view(name).substr(0, dot)); f != fields.end()) {
+            const auto& columns = f->def->columns;
+            for (std::size_t c = 0; c < columns.size(); ++c)
+                if (columns[c].name == std::string_view(name).substr(dot + 1))
+                    return {f, c};
+            if (f->def->kind == ControlKind::BitRow)
+                throw UsageError(std::string(f->def->id) + " has no column \"" +
+                                 name.substr(dot + 1) + "\" (" + columnNames(*f->def) + ")");
+        }
+    throw UsageError(std::string(owner) + " has no field \"" + name + "\"");
+}
 
 // FIELD=VALUE, checked against the fields before anything is sent. Texts of number fields
 // are checked by the take, like typed ones.
@@ -242,19 +294,18 @@ std::vector<Assignment> assignments(const std::vector<Field>& fields, std::strin
         if (eq == std::string::npos || eq == 0)
             throw UsageError("\"" + text + "\" is not FIELD=VALUE");
         const std::string name = text.substr(0, eq), value = text.substr(eq + 1);
-        const auto f = std::find_if(fields.begin(), fields.end(),
-                                    [&](const Field& x) { return x.def->id == name; });
-        if (f == fields.end())
-            throw UsageError(std::string(owner) + " has no field \"" + name + "\"");
+        const auto [f, column] = namedField(fields, owner, name);
         if (!settable(*f->def))
             throw UsageError(name + " is read only");
         if (f->def->notSent)
             throw UsageError(name + " is " + std::string(kNotSent));
         if (f->def->kind == ControlKind::List)
             listItem(*f->def, value);
-        if (f->def->kind == ControlKind::Indicator)
+        if (f->def->kind == ControlKind::Indicator || column)
             indicatorValue(*f->def, value);
-        out.push_back({*f, value});
+        else if (f->def->kind == ControlKind::BitRow)
+            rowWord(*f->def, value);
+        out.push_back({*f, value, column});
     }
     return out;
 }
@@ -271,6 +322,17 @@ void apply(DeviceImage& image, const Assignment& a) {
         if (indicatorValue(*f.def, a.value) != f.state->on)
             f.page->click(f.def->id, image);
         break;
+    case ControlKind::BitRow: {
+        std::uint16_t& word = *std::get<std::uint16_t*>(f.def->member(image));
+        if (!a.column) {
+            word = rowWord(*f.def, a.value); // the take keeps the bits the cells show
+            break;
+        }
+        const bool lit = (litCells(f.def->columns, word) & f.def->columns[*a.column].bit) != 0;
+        if (indicatorValue(*f.def, a.value) != lit)
+            f.page->click(f.def->id, image, *a.column);
+        break;
+    }
     default:
         f.page->edit(f.def->id, a.value);
         break;
@@ -395,7 +457,8 @@ void addPageCommands(CLI::App& app, Session& session, PageList pages) {
     auto setValues = std::make_shared<std::vector<std::string>>();
     set->add_option("GROUP", *setName, "group name (see groups)")->required();
     set->add_option("FIELD=VALUE", *setValues,
-                    "new value of a field; lists take the register code or the item text")
+                    "new value of a field; lists take the register code or the item text, a row of "
+                    "a bit grid a word (ovld_en=0x0041) or one cell (ovld_en.general=1)")
         ->required();
     set->callback([commands, setName, setValues] { commands->set(*setName, *setValues); });
 

@@ -109,6 +109,12 @@ ReadOperation ConfigPages::readOperation(PagePart part) {
     ReadOperation op = readOf(b.reads, partsOf(part, definitions_));
     op.success = b.readSuccess;
     op.onStart = startOf(b.stopsPolling);
+    if (b.logsMeasurement)
+        op.show = [this, show = std::move(op.show)] {
+            show();
+            if (logMeasurement)
+                logMeasurement();
+        };
     return op;
 }
 

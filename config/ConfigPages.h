@@ -10,7 +10,8 @@
 //   pages.press(*findCommand("restart"));
 //
 // The owner installs the callbacks the rows may ask for: stopPolling (the window stops the
-// measurement poll; the command line has none) and linkChanged (a page rule changed the link
+// measurement poll; the command line has none), logMeasurement (the window appends the
+// measurement log line) and linkChanged (a page rule changed the link
 // settings, the window shows them).
 
 #include "config/PageModel.h"
@@ -46,6 +47,9 @@ public:
     std::function<void()> changed;
     // Runs first in the operations whose row says stopsPolling.
     std::function<void()> stopPolling;
+    // Runs after a read whose row says logsMeasurement succeeded, before its box: the window
+    // appends the main measurement log line.
+    std::function<void()> logMeasurement;
     // Shows changed link settings (the network write's link switch); page rules call it
     // through linkSettingsChanged().
     std::function<void()> linkChanged;

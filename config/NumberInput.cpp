@@ -107,6 +107,24 @@ std::optional<std::uint16_t> parseHex16Text(std::string_view text) {
     return static_cast<std::uint16_t>(value);
 }
 
+std::optional<std::int64_t> parseIntegerOrHexText(std::string_view text) {
+    text = trimmed(text);
+    std::size_t prefix = 0;
+    if (text.starts_with('$'))
+        prefix = 1;
+    else if (text.starts_with("0x") || text.starts_with("0X"))
+        prefix = 2;
+    if (prefix == 0)
+        return parseIntegerText(text);
+    text.remove_prefix(prefix);
+    std::int64_t value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value, 16);
+    if (text.empty() || !isHexDigit(text.front()) || ec != std::errc() || ptr != end)
+        return std::nullopt;
+    return value;
+}
+
 std::string filterHexInput(std::string_view typed) {
     std::string out;
     for (const char c : typed)

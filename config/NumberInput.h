@@ -43,6 +43,9 @@ std::optional<std::int64_t> parseIntegerText(std::string_view text);
 // a larger one does not fit the 16-bit field and is not cut to its low bits.
 std::optional<std::uint16_t> parseHex16Text(std::string_view text);
 
+// A signed decimal integer, or a hexadecimal one after "0x" or "$" ("0x1F", "$1f").
+std::optional<std::int64_t> parseIntegerOrHexText(std::string_view text);
+
 // The input filter of hexadecimal fields, for one typed text: hexadecimal digits upper-cased,
 // everything else dropped. Typing "g" inserts nothing, typing "c" inserts "C".
 std::string filterHexInput(std::string_view typed);

@@ -104,11 +104,23 @@ bool takesInput(ControlKind kind) {
     case ControlKind::List:
         return true;
     case ControlKind::Indicator: // a click changes the image itself
+    case ControlKind::BitRow:
     case ControlKind::Value:
     case ControlKind::Label:
         break;
     }
     return false;
+}
+
+std::uint16_t litCells(std::span<const BitColumn> columns, std::uint16_t word) {
+    std::uint16_t lit = 0;
+    for (const BitColumn& c : columns) {
+        const std::uint16_t set = word & c.bit;
+        // Of a choice, only the highest bit that is set.
+        if (set != 0 && (c.choice == 0 || (word & c.choice) < 2 * c.bit))
+            lit |= c.bit;
+    }
+    return lit;
 }
 
 std::string_view selectedItem(const ControlSpec& def, const ControlState& state) {
@@ -220,6 +232,9 @@ void PageModel::showControl(const ControlSpec& def, ControlState& state, DeviceI
     case ControlKind::Indicator:
         paintIndicator(def, state, image);
         return;
+    case ControlKind::BitRow:
+        state.cells = litCells(def.columns, member<std::uint16_t>(def, image));
+        return;
     case ControlKind::Label:
         return; // after the other controls (fillLabel)
     }
@@ -246,17 +261,20 @@ bool PageModel::takeControl(const ControlSpec& def, const ControlState& state, D
         }
         reportBadInput(dialogs, InputMessage::Float);
         return false;
-    case ControlKind::Integer:
-        if (const auto v = parseIntegerText(state.text); v && storeInteger(def, image, *v))
+    case ControlKind::Integer: {
+        const auto v = def.format == NumberFormat::Hex ? parseIntegerOrHexText(state.text)
+                                                       : parseIntegerText(state.text);
+        if (v && storeInteger(def, image, *v))
             return true;
         reportBadInput(dialogs, def.message);
         return false;
+    }
     case ControlKind::Hex16:
         if (const auto v = parseHex16Text(state.text)) {
             member<std::uint16_t>(def, image) = *v;
             return true;
         }
-        reportBadInput(dialogs, InputMessage::Integer);
+        reportBadInput(dialogs, def.message);
         return false;
     case ControlKind::List:
         if (state.index == def.items.size() && !state.otherItem.empty())
@@ -264,6 +282,11 @@ bool PageModel::takeControl(const ControlSpec& def, const ControlState& state, D
         else if (!def.items.empty())
             member<std::uint16_t>(def, image) = codeOfItem(def.rule, state.index);
         return true;
+    case ControlKind::BitRow: { // a click has changed the image; the cells' bits alone go
+        std::uint16_t& word = member<std::uint16_t>(def, image);
+        word = litCells(def.columns, word);
+        return true;
+    }
     case ControlKind::Indicator: // a click has already changed the image
     case ControlKind::Value:
     case ControlKind::Label:
@@ -314,11 +337,21 @@ void PageModel::choose(std::string_view id, std::size_t index) {
     s.shown.reset();
 }
 
-void PageModel::click(std::string_view id, DeviceImage& image) {
+void PageModel::click(std::string_view id, DeviceImage& image, std::size_t column) {
     const ControlSpec& s = def(id);
-    if (s.kind != ControlKind::Indicator)
-        throw std::logic_error("not an indicator: " + std::string(id));
     std::uint16_t& value = member<std::uint16_t>(s, image);
+    if (s.kind == ControlKind::BitRow && column < s.columns.size()) {
+        const BitColumn& c = s.columns[column];
+        const bool lit = (litCells(s.columns, value) & c.bit) != 0;
+        if (c.choice == 0)
+            value ^= c.bit;
+        else
+            value = static_cast<std::uint16_t>((value & ~c.choice) | (lit ? 0 : c.bit));
+        state(id).cells = litCells(s.columns, value);
+        return;
+    }
+    if (s.kind != ControlKind::Indicator)
+        throw std::logic_error("not an indicator or a cell: " + std::string(id));
     if (s.bit == 0)
         value = value == 1 ? 0 : 1;
     else

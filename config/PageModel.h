@@ -58,7 +58,8 @@ struct ControlState {
     std::uint16_t otherCode = 0;
     bool on = false; // Indicator
     IndicatorColour colour = IndicatorColour::ButtonFace;
-    std::string twin; // the read-only twin's text; Indicator: "вкл" / "выкл"
+    std::string twin;        // the read-only twin's text; Indicator: "вкл" / "выкл"
+    std::uint16_t cells = 0; // BitRow: the bits of the lit cells (litCells)
     bool visible = true;
     // Edit fields and lists after a show, until the user edits or chooses.
     std::optional<ShownValue> shown;
@@ -101,9 +102,10 @@ public:
     void edit(std::string_view id, std::string text);
     void choose(std::string_view id, std::size_t index);
 
-    // A click on an indicator: flips its flag or bit in the image and recolours it. Sends
-    // nothing.
-    void click(std::string_view id, DeviceImage& image);
+    // A click on an indicator, or on the cell of a bit grid row in `column`: flips its flag or
+    // bit in the image (a cell of a choice selects its bit or clears the choice) and recolours
+    // it. Sends nothing.
+    void click(std::string_view id, DeviceImage& image, std::size_t column = 0);
 
 private:
     void showControl(const ControlSpec& def, ControlState& state, DeviceImage& image);
@@ -120,6 +122,10 @@ private:
 
 // Whether the take reads the control (edit fields and lists), so a show remembers it.
 bool takesInput(ControlKind kind);
+
+// The bits of a word that a bit grid row lights: each plain column's bit when set, and of a
+// choice the highest of its set bits. A take stores this, so other bits are dropped.
+std::uint16_t litCells(std::span<const BitColumn> columns, std::uint16_t word);
 
 // The text of the selected item of a list, its otherItem included ("" when there is none).
 std::string_view selectedItem(const ControlSpec& def, const ControlState& state);

@@ -41,6 +41,7 @@ enum class ControlKind : std::uint8_t {
     Indicator, // clickable panel bound to a flag (bit 0: the member is 1 or not) or a bit
     Value,     // read-only number in .format: shown, never taken
     Label,     // read-only text: the .label rule, or the page's own afterShow
+    BitRow,    // a row of a bit grid over the member word: one clickable cell per column
 };
 
 // How a number field or a read-only value prints its member.
@@ -48,7 +49,8 @@ enum class NumberFormat : std::uint8_t {
     Standard,   // a single "%-11.4f", an integer "%u", a Hex16 field "0x%04X"
     Fixed2,     // a single "%-5.2f"
     Exponent,   // a single "%-E" ("1.500000E+02")
-    Hex,        // a 16-bit word "0x%04X" (Value)
+    Hex,        // a 16-bit word "0x%04X" (Value); an Integer field shown so also takes "0x1F"
+                // and "$1F" besides decimal
     WordsFloat, // "%-11.4f" of the single whose high half is the member word and whose low
                 // half the next word of the same raw block (Value of readings.primaryBlock510[2])
 };
@@ -57,6 +59,18 @@ enum class NumberFormat : std::uint8_t {
 struct BitText {
     std::uint16_t bit;
     std::string_view text;
+};
+
+// One column of a bit grid (ControlKind::BitRow): the bit its cells show, the caption over it
+// (two stacked lines split by '\n') and its command-line name. Columns with the same `choice`
+// mask form one choice of which at most one bit is set: a click on a cell selects it (or
+// clears it when it is already selected), a word read with several of them set shows the
+// highest, and a take keeps that one.
+struct BitColumn {
+    std::uint16_t bit;
+    std::string_view caption;
+    std::string_view name;
+    std::uint16_t choice = 0;
 };
 
 // What fills a Label at every show of its section, after the section's other controls and
@@ -109,6 +123,10 @@ struct ControlSpec {
     // its selection; untouched, it goes back as it came.
     bool showsAnyCode = false;
     LabelFill label = {}; // Label
+    // BitRow: its cells, left to right. Consecutive rows with the same columns share one grid
+    // under the column captions. A click changes the image like an indicator's; a take keeps
+    // only the bits the cells show.
+    std::span<const BitColumn> columns = {};
 };
 
 // A section of another page (or of the same one), by path and section index.
@@ -142,6 +160,9 @@ struct SectionButtons {
     std::span<const PagePart> alsoParts = {};
     // The read and the write stop the measurement poll first (ConfigPages::stopPolling).
     bool stopsPolling = false;
+    // A read that succeeded appends the main measurement log line before its box
+    // (ConfigPages::logMeasurement).
+    bool logsMeasurement = false;
     GuardKind guard = GuardKind::Standard; // the write's unlock and lock
     // false: the write sends the image as last read or loaded; nothing is taken (and the
     // command line sets no field of it).
@@ -209,6 +230,7 @@ constexpr bool formatFits(const ControlSpec& c) {
     case NumberFormat::Exponent:
         return c.kind == ControlKind::Float || c.kind == ControlKind::Value;
     case NumberFormat::Hex:
+        return c.kind == ControlKind::Value || c.kind == ControlKind::Integer;
     case NumberFormat::WordsFloat:
         return c.kind == ControlKind::Value;
     }
@@ -230,6 +252,8 @@ constexpr bool controlFits(const PageDefinition& page, const ControlSpec& c) {
         (c.label.source == c.id || !hasControl(page, c.label.source)))
         return false;
     if (c.label.kind == LabelFill::Kind::Bits && c.label.bits.empty())
+        return false;
+    if ((c.kind == ControlKind::BitRow) == c.columns.empty())
         return false;
     return !c.showsAnyCode || c.kind == ControlKind::List;
 }

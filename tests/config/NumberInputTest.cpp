@@ -53,6 +53,15 @@ TEST(NumberInput, HexadecimalFieldsTakeWhatTheyShow) {
     EXPECT_EQ(parseHex16Text("12G"), std::nullopt);
 }
 
+TEST(NumberInput, IntegersOrHexadecimalAfterAPrefix) {
+    EXPECT_EQ(parseIntegerOrHexText(" 31 "), 31);
+    EXPECT_EQ(parseIntegerOrHexText("0x1f"), 31);
+    EXPECT_EQ(parseIntegerOrHexText("$1F"), 31);
+    EXPECT_EQ(parseIntegerOrHexText("1F"), std::nullopt); // no prefix: decimal
+    EXPECT_EQ(parseIntegerOrHexText("$"), std::nullopt);
+    EXPECT_EQ(parseIntegerOrHexText("0x-1"), std::nullopt);
+}
+
 TEST(NumberInput, HexInputFilterDropsOthersAndUpperCases) {
     EXPECT_EQ(filterHexInput("g"), "");
     EXPECT_EQ(filterHexInput("c"), "C");
