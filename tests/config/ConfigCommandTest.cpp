@@ -107,6 +107,21 @@ TEST_F(ConfigCommandTest, SetChangesOnlyTheNamedFieldsThroughTheWriteSequence) {
     EXPECT_EQ(meter().reg(0x1036), 0x0009);
 }
 
+// A grid row is named as a whole word or cell by cell; get prints the word with its cells.
+TEST_F(ConfigCommandTest, GridRowsAsWordsOrCells) {
+    meter().setReg(0x10AE, 0x0009);
+    ASSERT_EQ(run({"--yes", "set", "error-enables", "ovld_en=0x0060", "udld_en.current_error1=1",
+                   "udld_en.general=0"}),
+              0)
+        << err.str();
+    EXPECT_EQ(meter().reg(0x10AC), 0x0040);
+    EXPECT_EQ(meter().reg(0x10AE), 0x0028);
+    EXPECT_NE(out.str().find("ovld_en = 0x0040 (current_error2)\n"), std::string::npos)
+        << out.str();
+    EXPECT_EQ(run({"--yes", "set", "error-enables", "ovld_en.stop=1"}), 1);
+    EXPECT_NE(err.str().find("ovld_en has no column \"stop\""), std::string::npos) << err.str();
+}
+
 TEST_F(ConfigCommandTest, SetRefusesWhatThePageWouldRefuse) {
     const std::uint16_t before = meter().reg(0x1056);
     // A bad number: the input boxes, exit 1, nothing written.

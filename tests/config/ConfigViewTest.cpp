@@ -5,6 +5,7 @@
 #include "app/ConfigPageViews.h"
 #include "app/MainWindow.h"
 #include "config/MeasurementPages.h"
+#include "config/SensorPages.h"
 #include "tests/app/WindowFixture.h"
 #include "tests/config/TestPages.h"
 
@@ -162,6 +163,31 @@ TEST_F(ConfigViewTest, ButtonsDoNothingWhileAnotherOperationExchanges) {
     }
     EXPECT_TRUE(meter->served().empty());
     EXPECT_EQ(dialogs.shown.size(), boxes);
+}
+
+// A bit grid: its rows' cells under the two-line column captions, lime where a bit is set; a
+// click on the other current error moves the choice, a click on a mask cell sets its bit.
+TEST_F(ConfigViewTest, GridCellsShowTheBitsUnderTheirCaptions) {
+    m().setReg(0x10AC, 0x0060);
+    PageView& grid = views->view(page::errorEnables);
+    grid.readButton(section::Permissions)->click();
+    const auto lime = [&](std::string_view row, std::size_t column) {
+        return grid.cell(row, column)->styleSheet().contains("rgb(0, 255, 0)");
+    };
+    EXPECT_EQ((std::vector{lime("ovld_en", 0), lime("ovld_en", 4), lime("ovld_en", 5)}),
+              (std::vector{false, false, true}));
+    grid.cell("ovld_en", 4)->click(); // "Ток ош 1."
+    EXPECT_EQ((std::vector{lime("ovld_en", 4), lime("ovld_en", 5)}), (std::vector{true, false}));
+    EXPECT_EQ(views->pages().image().err_en.ovld_en, 0x0020);
+    grid.cell("izm_flow_v_err_lo_msk", 0)->click(); // bit 15
+    EXPECT_EQ(views->pages().image().err_msk.izm_flow_v_err_lo_msk, 0x8000);
+    EXPECT_TRUE(lime("izm_flow_v_err_lo_msk", 0));
+
+    QStringList captions;
+    for (const QLabel* label : grid.findChildren<QLabel*>())
+        captions << label->text();
+    for (const char* caption : {"Общее\nразрешение", "Ток\nош 2.", "Част.\nош.", "15", "0"})
+        EXPECT_EQ(captions.count(QString::fromUtf8(caption)), 1) << caption;
 }
 
 // The view of a row with command buttons: one push button each after the section's pair,
