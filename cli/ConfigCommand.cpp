@@ -152,13 +152,26 @@ void listFields(Session& session, std::span<const ControlSpec> controls, std::ui
             session.out << "  " << def.id << "\t" << kindText(def) << '\n';
 }
 
+// A group whose write takes no field the user could name: `set NAME` alone writes it as read.
+bool setsNothing(PagePart group, PageList list) {
+    const SectionButtons& b = buttonsOf(group, list);
+    if (!b.writeTakes)
+        return true;
+    for (const PagePart& part : partsOf(group, list))
+        for (const ControlSpec& def : findPage(part.page, list)->controls)
+            if (def.section == part.section && settable(def) && !def.notSent)
+                return false;
+    return true;
+}
+
 void listGroups(Session& session, PageList list) {
     for (const PagePart& group : allButtons(list)) {
         const SectionButtons& b = buttonsOf(group, list);
         session.out << b.name << "\t" << group.page << ": " << sectionOf(group, list).caption
                     << '\n';
-        if (!b.writes.empty() && !b.writeTakes)
-            session.out << "  (its write sends the values as read: set takes no field)\n";
+        if (!b.writes.empty() && setsNothing(group, list))
+            session.out << "  (its write sends the values as read: set " << b.name
+                        << " takes no field)\n";
         for (const PagePart& part : partsOf(group, list))
             listFields(session, findPage(part.page, list)->controls, part.section);
     }
@@ -369,13 +382,14 @@ public:
         const SectionButtons& b = buttonsOf(group, list_);
         if (b.writes.empty())
             throw UsageError("group " + name + " has no write: get reads it");
-        if (!b.writeTakes)
+        const bool asRead = setsNothing(group, list_);
+        if (!b.writeTakes && !texts.empty())
             throw UsageError("group " + name + " writes the values as read: it takes no field");
         DeviceImage image;
         ConfigPages pages(session_.link(), image, list_);
         const std::vector<Field> fields = fieldsOf(pages, partsOf(group, list_));
         const std::vector<Assignment> changes = assignments(fields, "group " + name, texts);
-        if (changes.empty())
+        if (changes.empty() && !asRead)
             throw UsageError("set: name at least one FIELD=VALUE");
         if (!quietRead(session_, pages, group))
             return;
@@ -452,14 +466,14 @@ void addPageCommands(CLI::App& app, Session& session, PageList pages) {
 
     auto* set = app.add_subcommand(
         "set", "read a parameter group, change the named fields and write it back; the other "
-               "fields go back exactly as read (the question is answered by --yes)");
+               "fields go back exactly as read (the question is answered by --yes); a group "
+               "that takes no field is written back as read");
     auto setName = std::make_shared<std::string>();
     auto setValues = std::make_shared<std::vector<std::string>>();
     set->add_option("GROUP", *setName, "group name (see groups)")->required();
     set->add_option("FIELD=VALUE", *setValues,
                     "new value of a field; lists take the register code or the item text, a row of "
-                    "a bit grid a word (ovld_en=0x0041) or one cell (ovld_en.general=1)")
-        ->required();
+                    "a bit grid a word (ovld_en=0x0041) or one cell (ovld_en.general=1)");
     set->callback([commands, setName, setValues] { commands->set(*setName, *setValues); });
 
     auto* press = app.add_subcommand(

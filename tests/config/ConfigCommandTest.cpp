@@ -122,6 +122,15 @@ TEST_F(ConfigCommandTest, GridRowsAsWordsOrCells) {
     EXPECT_NE(err.str().find("ovld_en has no column \"stop\""), std::string::npos) << err.str();
 }
 
+TEST_F(ConfigCommandTest, AGroupThatTakesNoFieldIsWrittenAsRead) {
+    meter().setReg(0x0541, 9);
+    ASSERT_EQ(run({"--yes", "set", "service-cleaning"}), 0) << err.str();
+    EXPECT_EQ(meter().reg(0x0541), 9);
+    EXPECT_NE(err.str().find("Запись времени очистки электродов успешно осуществлена."),
+              std::string::npos);
+    EXPECT_EQ(run({"--yes", "set", "emulation"}), 1); // it has fields to name
+}
+
 TEST_F(ConfigCommandTest, SetRefusesWhatThePageWouldRefuse) {
     const std::uint16_t before = meter().reg(0x1056);
     // A bad number: the input boxes, exit 1, nothing written.
