@@ -190,6 +190,14 @@ TEST_F(ConfigViewTest, GridCellsShowTheBitsUnderTheirCaptions) {
         EXPECT_EQ(captions.count(QString::fromUtf8(caption)), 1) << caption;
 }
 
+// The window appends the measurement log line after an amplitude read.
+TEST_F(ConfigViewTest, AmplitudeReadAppendsTheMeasurementLogLine) {
+    views->view(page::amplitudeCutoff).readButton(section::Amplitude)->click();
+    const std::string log = readFile(dir.path() / "izm.txt");
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+    EXPECT_NE(log.find("  IZM_FLOW_V="), std::string::npos) << log;
+}
+
 // The view of a row with command buttons: one push button each after the section's pair,
 // pressing it hands its reference to the owner; a list shows a code without an item as one
 // more item, and drops it when an item stands for the code again.
