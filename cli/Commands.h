@@ -17,5 +17,7 @@ void addArchiveCommands(CLI::App& app, Session& session);
 void addMeasureCommands(CLI::App& app, Session& session);
 // groups, get, set.
 void addConfigCommands(CLI::App& app, Session& session);
+// config read, config write: the whole configuration and profile files.
+void addWholeConfigCommands(CLI::App& app, Session& session);
 
 } // namespace flowcfg

@@ -158,6 +158,12 @@ void copyMember(ImageMember member, DeviceImage& from, DeviceImage& to) {
 // What a failed reopen hands back: nothing was sent, openPort has said why.
 constexpr ExchangeResult kNotOpened{status::NothingReceived, 0};
 
+WholeOutcome busy() {
+    WholeOutcome out;
+    out.outcome.end = OperationEnd::Busy;
+    return out;
+}
+
 } // namespace
 
 std::span<const SequenceLine> readAllLines() {
@@ -214,7 +220,7 @@ ExchangeResult WholeConfiguration::runLine(Run& run, const SequenceLine& line, D
                          exchange = std::move(step.exchange)](LinkContext& c) {
             const ExchangeResult r = exchange(c);
             if (stepSucceeded(r)) {
-                run.out.transferred.push_back(id);
+                (d == Direction::Read ? run.out.read : run.out.written).push_back(id);
                 if (d == Direction::Read)
                     pages_.showGroup(id);
             }
@@ -240,7 +246,7 @@ ExchangeResult WholeConfiguration::keepMetersOwn(Run& run) {
         for (const MeterOwnValue& v : kMeterOwn)
             if (v.group == id)
                 copyMember(v.member, meters, pages_.image());
-        run.out.transferred.push_back(id);
+        run.out.read.push_back(id);
         pages_.showGroup(id);
         run.ctx.pump.pauseMs(100);
     }
@@ -271,7 +277,7 @@ WholeOutcome WholeConfiguration::readAll() {
     Run run{ctx, {false, kReadingCaption, kReadAllBarSteps, 0, {}}, {}};
     const OperationGuard guard(ctx);
     if (!guard)
-        return {{OperationEnd::Busy, {}, false}, {}, {}, 0};
+        return busy();
     if (!openPort(ctx, true))
         return finish(run, {OperationEnd::PortFailed, {}, false});
     for (const SequenceLine& line : kReadLines) {
@@ -300,7 +306,7 @@ WholeOutcome WholeConfiguration::writeAll(bool ask) {
     Run run{ctx, {false, kWritingCaption, kWriteAllBarSteps, 0, {}}, {}};
     const OperationGuard guard(ctx);
     if (!guard)
-        return {{OperationEnd::Busy, {}, false}, {}, {}, 0};
+        return busy();
     paint(run); // the bar cleared
     if (ask && !confirm(ctx.dialogs, kConfigurationOverwrite))
         return finish(run, {OperationEnd::Declined, {}, false});

@@ -88,9 +88,9 @@ int barWidth(int trackWidth, int bevelWidth, int steps, int done);
 
 struct WholeOutcome {
     OperationOutcome outcome;
-    // The groups read or written successfully, in order (the mend's and the write's
-    // measurement reads included).
-    std::vector<GroupId> transferred;
+    // The groups read and the groups written successfully, in order (the write's reads
+    // before the unlock among the read).
+    std::vector<GroupId> read, written;
     std::string_view failedLine; // the line that ended the sequence
     int passedOverFailures = 0;  // failures reported and passed over
 };
