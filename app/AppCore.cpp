@@ -8,6 +8,7 @@ AppCore::AppCore(AppEnvironment env)
       tools_(ToolSettings::defaults(env_.workDir)), measure_(link_, image_),
       archive_(link_, image_, env_.workDir), config_(link_, image_) {
     link_.settings.workDir = env_.workDir;
+    config_.stopPolling = [this] { measure_.stopPolling(); };
 }
 
 } // namespace flowcfg

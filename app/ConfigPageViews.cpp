@@ -18,6 +18,7 @@ ConfigPageViews::ConfigPageViews(ConfigPages& pages, ScreenTree& tree, QObject* 
                 pages_.page(path).click(id, pages_.image());
                 view(path).render();
             },
+            [this](CommandRef ref) { press(ref); },
         };
         auto* v = new PageView(model, actions);
         tree.mount(path, v, ScreenTree::Scroll::Yes);
@@ -65,6 +66,14 @@ void ConfigPageViews::write(std::string_view path, std::uint8_t section) {
         return;
     collectAll();
     pages_.write({path, section});
+    renderAll();
+}
+
+void ConfigPageViews::press(CommandRef command) {
+    if (pages_.link().exchanging != 0)
+        return;
+    collectAll();
+    pages_.press(command);
     renderAll();
 }
 

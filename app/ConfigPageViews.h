@@ -2,8 +2,8 @@
 // The configuration pages in the window: one generated PageView per page row, mounted in
 // the page's container of the screen tree. A button press collects every view into the
 // models (the measurement write also takes the cut-off page), runs the operation and renders
-// every view again; a read renders before its success box. While another operation
-// exchanges, the buttons do nothing. The window builds it once.
+// every view again; a read renders before its success box. Command buttons go the same way.
+// While another operation exchanges, the buttons do nothing. The window builds it once.
 
 #include "app/PageView.h"
 #include "config/ConfigPages.h"
@@ -36,6 +36,7 @@ public:
 private:
     void read(std::string_view path, std::uint8_t section);
     void write(std::string_view path, std::uint8_t section);
+    void press(CommandRef command);
 
     ConfigPages& pages_;
     std::vector<PageView*> views_; // owned by their page containers

@@ -46,6 +46,8 @@ MainWindow::MainWindow(AppCore& core, QWidget* parent) : QMainWindow(parent), co
                                    [this] { programPage_->showLinkStatus(); }},
                                   this);
     layout->addWidget(whole_->progressPanel());
+    // A page rule moved the link (the network write): the selectors and the status line follow.
+    core_.config().linkChanged = [this] { programPage_->showLinkStatus(); };
 
     connect(tree_->mainTabs(), &QTabWidget::currentChanged, this,
             [this](int index) { onMainPageChanged(index); });
@@ -59,7 +61,9 @@ MainWindow::MainWindow(AppCore& core, QWidget* parent) : QMainWindow(parent), co
     resize(kWindowWidth, kWindowHeight);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    core_.config().linkChanged = nullptr;
+}
 
 void MainWindow::buildMenu() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("Файл"));

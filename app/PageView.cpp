@@ -46,6 +46,20 @@ protected:
     }
 };
 
+// The list's own items and, after them, the item that shows a code none of them stands for.
+void renderList(QComboBox* list, const ControlSpec& def, const ControlState& state) {
+    const auto own = static_cast<int>(def.items.size());
+    if (state.otherItem.empty()) {
+        while (list->count() > own)
+            list->removeItem(own);
+    } else if (list->count() == own) {
+        list->addItem(qs(state.otherItem));
+    } else {
+        list->setItemText(own, qs(state.otherItem));
+    }
+    list->setCurrentIndex(static_cast<int>(state.index));
+}
+
 } // namespace
 
 void installHexInputFilter(QLineEdit* edit) {
@@ -175,23 +189,37 @@ void PageView::build() {
 }
 
 void PageView::addButtons(QWidget* frame, QBoxLayout* layout, std::uint8_t section) {
-    const SectionButtons& b = model_.definition().sections[section].buttons;
-    if (!b.any())
+    const PageSection& sec = model_.definition().sections[section];
+    const SectionButtons& b = sec.buttons;
+    if (!b.any() && sec.commands.empty())
         return;
     auto* row = new QHBoxLayout;
-    const auto button = [&](const char* caption, const std::function<void(std::uint8_t)>& op) {
-        auto* pb = new QPushButton(QString::fromUtf8(caption), frame);
-        connect(pb, &QPushButton::clicked, this, [op, section] {
-            if (op)
-                op(section);
-        });
+    const auto button = [&](std::string_view caption, std::function<void()> press) {
+        auto* pb = new QPushButton(qs(caption), frame);
+        connect(pb, &QPushButton::clicked, this, std::move(press));
         row->addWidget(pb);
         return pb;
     };
-    if (!b.reads.empty())
-        readButtons_[section] = button("ПРОЧИТАТЬ", actions_.read);
-    if (!b.writes.empty())
-        writeButtons_[section] = button("ЗАПИСАТЬ", actions_.write);
+    const auto pair = [&](std::string_view caption, const std::function<void(std::uint8_t)>& op) {
+        return button(caption, [op, section] {
+            if (op)
+                op(section);
+        });
+    };
+    if (b.any() && !b.reads.empty())
+        readButtons_[section] = pair("ПРОЧИТАТЬ", actions_.read);
+    if (b.any() && !b.writes.empty())
+        writeButtons_[section] = pair("ЗАПИСАТЬ", actions_.write);
+    const PagePart part{model_.definition().path, section};
+    for (std::size_t i = 0; i < sec.commands.size(); ++i) {
+        const CommandRef ref{part, static_cast<std::uint8_t>(i)};
+        QPushButton* pb = button(sec.commands[i].caption, [this, ref] {
+            if (actions_.command)
+                actions_.command(ref);
+        });
+        pb->setObjectName(qs(sec.commands[i].name));
+        commandButtons_.push_back(pb);
+    }
     row->addStretch();
     layout->addLayout(row);
 }
@@ -228,7 +256,7 @@ void PageView::render() {
             break;
         }
         case ControlKind::List:
-            static_cast<QComboBox*>(row.widget)->setCurrentIndex(static_cast<int>(st.index));
+            renderList(static_cast<QComboBox*>(row.widget), defs[i], st);
             break;
         case ControlKind::Indicator:
             // Pure green when on; the button face of the style when off.
@@ -266,6 +294,13 @@ QPushButton* PageView::readButton(std::uint8_t section) const {
 
 QPushButton* PageView::writeButton(std::uint8_t section) const {
     return section < writeButtons_.size() ? writeButtons_[section] : nullptr;
+}
+
+QPushButton* PageView::commandButton(std::string_view name) const {
+    for (QPushButton* b : commandButtons_)
+        if (b->objectName() == qs(name))
+            return b;
+    return nullptr;
 }
 
 } // namespace flowcfg

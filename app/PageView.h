@@ -1,11 +1,13 @@
 #pragma once
 // The Qt view of one configuration page, generated from the page's table: a frame per
-// section with its controls and its "ПРОЧИТАТЬ" / "ЗАПИСАТЬ" buttons, a frame inside it per
-// box caption. Numbers sit in fixed-width fields. The view holds no values of its own:
-// collect() copies what the user typed and chose into the page model, render() paints the
-// model (texts, selections, indicator colours, twins, visibility).
+// section with its controls, its "ПРОЧИТАТЬ" / "ЗАПИСАТЬ" buttons and then its command
+// buttons in the order of the row, a frame inside it per box caption. Numbers sit in fixed-width
+// fields. The view holds no values of its own: collect() copies what the user typed and chose into
+// the page model, render() paints the model (texts, selections, indicator colours, twins,
+// visibility).
 
 #include "config/PageModel.h"
+#include "config/PageRegistry.h"
 
 #include <QWidget>
 #include <functional>
@@ -27,6 +29,7 @@ public:
         std::function<void(std::uint8_t section)> read;
         std::function<void(std::uint8_t section)> write;
         std::function<void(std::string_view id)> click;
+        std::function<void(CommandRef command)> command;
     };
 
     PageView(PageModel& model, Actions actions, QWidget* parent = nullptr);
@@ -42,6 +45,8 @@ public:
     // nullptr where the section has no such button.
     QPushButton* readButton(std::uint8_t section) const;
     QPushButton* writeButton(std::uint8_t section) const;
+    // The button of the command of this name (CommandButton::name), or nullptr.
+    QPushButton* commandButton(std::string_view name) const;
 
 private:
     struct Row {
@@ -58,7 +63,7 @@ private:
     Actions actions_;
     std::vector<Row> rows_;
     std::vector<QWidget*> sectionFrames_;
-    std::vector<QPushButton*> readButtons_, writeButtons_;
+    std::vector<QPushButton*> readButtons_, writeButtons_, commandButtons_;
 };
 
 // Makes a line edit accept only hexadecimal digits, upper-cased as they are typed.

@@ -4,6 +4,7 @@
 // addAllCommands in main.cpp.
 
 #include "cli/Session.h"
+#include "config/PageRegistry.h"
 
 #include <CLI/CLI.hpp>
 
@@ -15,8 +16,10 @@ void addLinkCommands(CLI::App& app, Session& session);
 void addArchiveCommands(CLI::App& app, Session& session);
 // measure.
 void addMeasureCommands(CLI::App& app, Session& session);
-// groups, get, set.
+// groups, get, set, do: over the page rows of the families.
 void addConfigCommands(CLI::App& app, Session& session);
+// The same over the given rows, which must outlive the run (tests use tables of their own).
+void addPageCommands(CLI::App& app, Session& session, PageList pages);
 // config read, config write: the whole configuration and profile files.
 void addWholeConfigCommands(CLI::App& app, Session& session);
 

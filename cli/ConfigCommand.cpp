@@ -1,17 +1,20 @@
-// groups, get and set: the measurement and output pages without a window. A group is one
+// groups, get, set and do: the configuration pages without a window. A group is one
 // read/write button pair of a page; get presses its read button and prints what the read
 // filled, set reads the group, changes the named fields the way the page's controls would
 // and presses its write button (the same take rules, protection check, question and write
 // sequence). The fields not named go back exactly as read: the page model gives a control
-// the user did not touch its value as shown, not its display text read back.
+// the user did not touch its value as shown, not its display text read back. do presses a
+// command button of a page ("ПРОВЕРИТЬ СВЯЗЬ", "ВКЛ.ОЧИСТКУ", ...).
 //
 //   flowcfg-cli groups
 //   flowcfg-cli get output1-frequency
 //   flowcfg-cli --yes set output1-frequency f_max=9000 f_flow_v_max=50.5
+//   flowcfg-cli --yes do restart
 
 #include "cli/CliNumbers.h"
 #include "cli/Commands.h"
 #include "config/ConfigPages.h"
+#include "model/RegisterMap.h"
 
 #include <algorithm>
 #include <memory>
@@ -29,9 +32,9 @@ struct Field {
     ControlState* state;
 };
 
-std::vector<Field> fieldsOf(ConfigPages& pages, PagePart group) {
+std::vector<Field> fieldsOf(ConfigPages& pages, std::span<const PagePart> parts) {
     std::vector<Field> fields;
-    for (const PagePart& part : partsOf(group)) {
+    for (const PagePart& part : parts) {
         PageModel& page = pages.page(part.page);
         for (std::size_t i = 0; i < page.controls().size(); ++i)
             if (page.controls()[i].section == part.section)
@@ -85,32 +88,86 @@ std::string kindText(const ControlSpec& def) {
     return text;
 }
 
-PagePart groupNamed(const std::string& name) {
-    if (const auto part = findButtons(name))
-        return *part;
-    throw UsageError("no group \"" + name + "\" (flowcfg-cli groups lists them)");
+std::string groupNames(std::span<const GroupTransfer> groups) {
+    std::string text;
+    for (const GroupTransfer& g : groups)
+        text += (text.empty() ? "" : ", ") + std::string(group(g.group).name);
+    return text;
 }
 
-void listGroups(Session& session) {
-    for (const PagePart& group : allButtons()) {
-        session.out << buttonsOf(group).name << "\t" << group.page << ": "
-                    << sectionOf(group).caption << '\n';
-        for (const PagePart& part : partsOf(group))
-            for (const ControlSpec& def : findPage(part.page)->controls)
-                if (def.section == part.section)
-                    session.out << "  " << def.id << "\t" << kindText(def) << '\n';
+// What a command button does, in the order it does it, from its row.
+std::string describe(const CommandButton& c) {
+    std::vector<std::string> steps;
+    if (c.stopsPolling)
+        steps.emplace_back("stops the measurement poll");
+    if (!c.writes.empty()) {
+        for (const GuardStage stage : c.order) {
+            if (stage == GuardStage::Take && c.takes)
+                steps.emplace_back("takes the fields below");
+            if (stage == GuardStage::Check && c.checksProtection)
+                steps.emplace_back("checks the write protection");
+            if (stage == GuardStage::Confirm && !c.confirmation.empty())
+                steps.push_back("asks \"" + std::string(c.confirmation) + "\"");
+        }
+        if (c.guard == GuardKind::Standard || c.guard == GuardKind::NoLockAfter)
+            steps.emplace_back("unlocks");
+        if (c.guard == GuardKind::CommandUnlock)
+            steps.emplace_back("unlocks for the command");
+        steps.push_back("writes " + groupNames(c.writes));
+        if (c.guard == GuardKind::Standard)
+            steps.emplace_back("locks");
+        if (c.guard == GuardKind::NoLockAfter)
+            steps.emplace_back("leaves the locks lifted");
+    }
+    if (!c.reads.empty())
+        steps.push_back((c.writes.empty() ? "reads " : "reads back ") + groupNames(c.reads));
+    steps.push_back(c.success.empty() ? std::string("no box on success")
+                                      : "says \"" + std::string(c.success) + "\"");
+    std::string text;
+    for (const std::string& s : steps)
+        text += (text.empty() ? "" : ", ") + s;
+    return text;
+}
+
+void listFields(Session& session, std::span<const ControlSpec> controls, std::uint8_t section,
+                std::span<const GroupTransfer> shownBy = {}) {
+    for (const ControlSpec& def : controls)
+        if (def.section == section && (shownBy.empty() || readShows(shownBy, def)))
+            session.out << "  " << def.id << "\t" << kindText(def) << '\n';
+}
+
+void listGroups(Session& session, PageList list) {
+    for (const PagePart& group : allButtons(list)) {
+        const SectionButtons& b = buttonsOf(group, list);
+        session.out << b.name << "\t" << group.page << ": " << sectionOf(group, list).caption
+                    << '\n';
+        if (!b.writes.empty() && !b.writeTakes)
+            session.out << "  (its write sends the values as read: set takes no field)\n";
+        for (const PagePart& part : partsOf(group, list))
+            listFields(session, findPage(part.page, list)->controls, part.section);
+    }
+    for (const CommandRef& ref : allCommands(list)) {
+        const CommandButton& c = commandOf(ref, list);
+        session.out << "do " << c.name << "\t" << ref.part.page << ": \"" << c.caption << "\"\n"
+                    << "  " << describe(c) << '\n';
+        const auto controls = findPage(ref.part.page, list)->controls;
+        if (c.takes)
+            listFields(session, controls, ref.part.section);
+        else if (!c.reads.empty())
+            listFields(session, controls, ref.part.section, c.reads);
     }
 }
 
-// The fields the group's read filled.
-void printFields(Session& session, ConfigPages& pages, PagePart group) {
-    for (const Field& f : fieldsOf(pages, group)) {
-        if (!readShows(buttonsOf(group), *f.def))
+// The fields of a group the reads filled, as the page shows them.
+void printFields(Session& session, DeviceImage& image, const std::vector<Field>& fields,
+                 std::span<const GroupTransfer> reads) {
+    for (const Field& f : fields) {
+        if (!readShows(reads, *f.def))
             continue;
         session.out << f.def->id << " = ";
         switch (f.def->kind) {
         case ControlKind::List: {
-            const std::uint16_t code = listCode(*f.def, pages.image());
+            const std::uint16_t code = listCode(*f.def, image);
             session.out << code;
             if (const auto item = itemWithCode(f.def->rule, code, f.def->items.size()))
                 session.out << " (" << f.def->items[*item] << ")";
@@ -149,14 +206,6 @@ bool finished(Session& session, const OperationOutcome& outcome) {
     return false;
 }
 
-void getGroup(Session& session, const std::string& name) {
-    const PagePart group = groupNamed(name);
-    DeviceImage image;
-    ConfigPages pages(session.link(), image);
-    if (finished(session, pages.read(group)))
-        printFields(session, pages, group);
-}
-
 // The item of a list named by its register code or its text; a code that no item stands for
 // exactly is refused, not moved to a neighbour.
 std::size_t listItem(const ControlSpec& def, const std::string& value) {
@@ -183,12 +232,11 @@ struct Assignment {
     std::string value;
 };
 
-// FIELD=VALUE, checked against the group before anything is sent. Texts of number fields
+// FIELD=VALUE, checked against the fields before anything is sent. Texts of number fields
 // are checked by the take, like typed ones.
-std::vector<Assignment> assignments(ConfigPages& pages, PagePart group,
+std::vector<Assignment> assignments(const std::vector<Field>& fields, std::string_view owner,
                                     const std::vector<std::string>& texts) {
     std::vector<Assignment> out;
-    const std::vector<Field> fields = fieldsOf(pages, group);
     for (const std::string& text : texts) {
         const auto eq = text.find('=');
         if (eq == std::string::npos || eq == 0)
@@ -197,8 +245,7 @@ std::vector<Assignment> assignments(ConfigPages& pages, PagePart group,
         const auto f = std::find_if(fields.begin(), fields.end(),
                                     [&](const Field& x) { return x.def->id == name; });
         if (f == fields.end())
-            throw UsageError("group " + std::string(buttonsOf(group).name) + " has no field \"" +
-                             name + "\"");
+            throw UsageError(std::string(owner) + " has no field \"" + name + "\"");
         if (!settable(*f->def))
             throw UsageError(name + " is read only");
         if (f->def->notSent)
@@ -209,8 +256,6 @@ std::vector<Assignment> assignments(ConfigPages& pages, PagePart group,
             indicatorValue(*f->def, value);
         out.push_back({*f, value});
     }
-    if (out.empty())
-        throw UsageError("set: name at least one FIELD=VALUE");
     return out;
 }
 
@@ -232,36 +277,116 @@ void apply(DeviceImage& image, const Assignment& a) {
     }
 }
 
-void setGroup(Session& session, const std::string& name, const std::vector<std::string>& texts) {
-    const PagePart group = groupNamed(name);
-    DeviceImage image;
-    ConfigPages pages(session.link(), image);
-    const std::vector<Assignment> changes = assignments(pages, group, texts);
-
-    // Read the group first, so that the fields not named go back as the meter holds them.
+// Reads the group without its box, so that the fields not named go back as the meter holds
+// them.
+bool quietRead(Session& session, ConfigPages& pages, PagePart group) {
     ReadOperation read = pages.readOperation(group);
     read.success.clear();
-    if (!finished(session, runReadOperation(session.link(), read)))
-        return;
-    for (const Assignment& a : changes)
-        apply(image, a);
-    if (!finished(session, pages.write(group)))
-        return;
-    pages.show(group);
-    printFields(session, pages, group);
+    return finished(session, runReadOperation(session.link(), read));
 }
+
+class PageCommands {
+public:
+    PageCommands(Session& session, PageList list) : session_(session), list_(list) {}
+
+    void listGroups() { flowcfg::listGroups(session_, list_); }
+
+    void get(const std::string& name) {
+        const PagePart group = groupNamed(name);
+        const SectionButtons& b = buttonsOf(group, list_);
+        if (b.reads.empty())
+            throw UsageError("group " + name + " has no read");
+        DeviceImage image;
+        ConfigPages pages(session_.link(), image, list_);
+        if (finished(session_, pages.read(group)))
+            printFields(session_, image, fieldsOf(pages, partsOf(group, list_)), b.reads);
+    }
+
+    void set(const std::string& name, const std::vector<std::string>& texts) {
+        const PagePart group = groupNamed(name);
+        const SectionButtons& b = buttonsOf(group, list_);
+        if (b.writes.empty())
+            throw UsageError("group " + name + " has no write: get reads it");
+        if (!b.writeTakes)
+            throw UsageError("group " + name + " writes the values as read: it takes no field");
+        DeviceImage image;
+        ConfigPages pages(session_.link(), image, list_);
+        const std::vector<Field> fields = fieldsOf(pages, partsOf(group, list_));
+        const std::vector<Assignment> changes = assignments(fields, "group " + name, texts);
+        if (changes.empty())
+            throw UsageError("set: name at least one FIELD=VALUE");
+        if (!quietRead(session_, pages, group))
+            return;
+        for (const Assignment& a : changes)
+            apply(image, a);
+        if (!finished(session_, pages.write(group)))
+            return;
+        pages.show(group);
+        printFields(session_, image, fields, b.reads);
+    }
+
+    void press(const std::string& name, const std::vector<std::string>& texts) {
+        const auto ref = findCommand(name, list_);
+        if (!ref)
+            throw UsageError("no command \"" + name + "\" (flowcfg-cli groups lists them)");
+        const CommandButton& c = commandOf(*ref, list_);
+        DeviceImage image;
+        ConfigPages pages(session_.link(), image, list_);
+        const PagePart own[] = {ref->part};
+        const std::vector<Field> fields = fieldsOf(pages, own);
+        if (!c.takes && !texts.empty())
+            throw UsageError(name + " takes no field");
+        if (c.takes && !prepareTake(pages, *ref, fields, assignments(fields, name, texts)))
+            return;
+        if (finished(session_, pages.press(*ref)) && !c.reads.empty())
+            printFields(session_, image, fields, c.reads);
+    }
+
+private:
+    PagePart groupNamed(const std::string& name) const {
+        if (const auto part = findButtons(name, list_))
+            return *part;
+        throw UsageError("no group \"" + name + "\" (flowcfg-cli groups lists them)");
+    }
+
+    // A button that takes its section: the fields not named are read first where the section
+    // has a read; where it has none, every field must be named.
+    bool prepareTake(ConfigPages& pages, CommandRef ref, const std::vector<Field>& fields,
+                     const std::vector<Assignment>& changes) {
+        const SectionButtons& b = buttonsOf(ref.part, list_);
+        if (b.reads.empty()) {
+            for (const Field& f : fields)
+                if (settable(*f.def) && !f.def->notSent &&
+                    std::ranges::none_of(changes,
+                                         [&](const Assignment& a) { return a.field.def == f.def; }))
+                    throw UsageError(std::string(commandOf(ref, list_).name) +
+                                     ": name every field; " + std::string(f.def->id) +
+                                     " is missing");
+        } else if (!quietRead(session_, pages, ref.part)) {
+            return false;
+        }
+        for (const Assignment& a : changes)
+            apply(pages.image(), a);
+        return true;
+    }
+
+    Session& session_;
+    PageList list_;
+};
 
 } // namespace
 
-void addConfigCommands(CLI::App& app, Session& session) {
-    auto* groups = app.add_subcommand(
-        "groups", "list the parameter groups of get and set with their fields and codes");
-    groups->callback([&session] { listGroups(session); });
+void addPageCommands(CLI::App& app, Session& session, PageList pages) {
+    auto commands = std::make_shared<PageCommands>(session, pages);
+    auto* groups = app.add_subcommand("groups", "list the parameter groups of get and set with "
+                                                "their fields and codes, and the command buttons "
+                                                "of do with what each does");
+    groups->callback([commands] { commands->listGroups(); });
 
     auto* get = app.add_subcommand("get", "read a parameter group and print its fields");
     auto getName = std::make_shared<std::string>();
     get->add_option("GROUP", *getName, "group name (see groups)")->required();
-    get->callback([&session, getName] { getGroup(session, *getName); });
+    get->callback([commands, getName] { commands->get(*getName); });
 
     auto* set = app.add_subcommand(
         "set", "read a parameter group, change the named fields and write it back; the other "
@@ -272,7 +397,23 @@ void addConfigCommands(CLI::App& app, Session& session) {
     set->add_option("FIELD=VALUE", *setValues,
                     "new value of a field; lists take the register code or the item text")
         ->required();
-    set->callback([&session, setName, setValues] { setGroup(session, *setName, *setValues); });
+    set->callback([commands, setName, setValues] { commands->set(*setName, *setValues); });
+
+    auto* press = app.add_subcommand(
+        "do", "press a command button of a page (blink, restart, cleaning on/off, ...): what it "
+              "does is listed by groups; its question is answered by --yes");
+    auto pressName = std::make_shared<std::string>();
+    auto pressValues = std::make_shared<std::vector<std::string>>();
+    press->add_option("COMMAND", *pressName, "command name (see groups)")->required();
+    press->add_option("FIELD=VALUE", *pressValues,
+                      "for the buttons that take their page's fields: the fields to change (the "
+                      "others are read first)");
+    press->callback(
+        [commands, pressName, pressValues] { commands->press(*pressName, *pressValues); });
+}
+
+void addConfigCommands(CLI::App& app, Session& session) {
+    addPageCommands(app, session, configPages());
 }
 
 } // namespace flowcfg

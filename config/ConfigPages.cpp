@@ -10,22 +10,27 @@
 
 namespace flowcfg {
 
-std::vector<PagePart> partsOf(PagePart part) {
+std::vector<PagePart> partsOf(PagePart part, PageList pages) {
     std::vector<PagePart> parts{part};
-    const SectionButtons& b = buttonsOf(part);
+    const SectionButtons& b = buttonsOf(part, pages);
     parts.insert(parts.end(), b.alsoParts.begin(), b.alsoParts.end());
     return parts;
 }
 
-bool readShows(const SectionButtons& buttons, const ControlSpec& def) {
-    return def.member == nullptr || std::ranges::any_of(buttons.reads, [&](const GroupTransfer& t) {
+bool readShows(std::span<const GroupTransfer> reads, const ControlSpec& def) {
+    return def.member == nullptr || std::ranges::any_of(reads, [&](const GroupTransfer& t) {
                return readFills(group(t.group), def.member);
            });
 }
 
-ConfigPages::ConfigPages(LinkContext& ctx, DeviceImage& image) : ctx_(ctx), image_(image) {
-    pages_.reserve(configPages().size());
-    for (const PageDefinition* def : configPages())
+bool readShows(const SectionButtons& buttons, const ControlSpec& def) {
+    return readShows(buttons.reads, def);
+}
+
+ConfigPages::ConfigPages(LinkContext& ctx, DeviceImage& image, PageList definitions)
+    : ctx_(ctx), image_(image), definitions_(definitions) {
+    pages_.reserve(definitions_.size());
+    for (const PageDefinition* def : definitions_)
         pages_.emplace_back(*def);
 }
 
@@ -34,6 +39,10 @@ PageModel& ConfigPages::page(std::string_view path) {
         if (p.definition().path == path)
             return p;
     throw std::out_of_range("no configuration page " + std::string(path));
+}
+
+const PageSection& ConfigPages::sectionOf(PagePart part) const {
+    return flowcfg::sectionOf(part, definitions_);
 }
 
 void ConfigPages::showAll() {
@@ -63,38 +72,74 @@ void ConfigPages::showSummaries() {
 }
 
 void ConfigPages::show(PagePart part) {
-    for (const PagePart& p : partsOf(part))
+    for (const PagePart& p : partsOf(part, definitions_))
         page(p.page).show(image_, p.section);
 }
 
 TakeResult ConfigPages::take(PagePart part) {
-    for (const PagePart& p : partsOf(part))
+    for (const PagePart& p : partsOf(part, definitions_))
         if (page(p.page).take(image_, ctx_.dialogs, p.section) == TakeResult::ParseFailed)
             return TakeResult::ParseFailed;
     return TakeResult::Taken;
 }
 
-ReadOperation ConfigPages::readOperation(PagePart part) {
-    const SectionButtons& b = buttonsOf(part);
+std::function<void()> ConfigPages::startOf(bool stopsPolling) {
+    if (!stopsPolling)
+        return {};
+    return [this] {
+        if (stopPolling)
+            stopPolling();
+    };
+}
+
+std::function<void()> ConfigPages::hookOf(ButtonHook hook, PagePart part) {
+    if (hook == nullptr)
+        return {};
+    return [this, hook, part] { hook(*this, part); };
+}
+
+ReadOperation ConfigPages::readOf(std::span<const GroupTransfer> reads,
+                                  std::vector<PagePart> parts) {
     ReadOperation op;
-    op.steps = readSteps(image_, b.reads);
-    op.success = b.readSuccess;
-    op.show = [this, part] {
-        show(part);
+    op.steps = readSteps(image_, reads);
+    op.show = [this, parts = std::move(parts)] {
+        for (const PagePart& p : parts)
+            page(p.page).show(image_, p.section);
         if (changed)
             changed();
     };
     return op;
 }
 
-WriteOperation ConfigPages::writeOperation(PagePart part) {
-    const SectionButtons& b = buttonsOf(part);
+// The guard of a write and the rules around it, which both kinds of button carry under the
+// same names.
+template <class Button>
+WriteOperation ConfigPages::guardedWrite(const Button& button, PagePart part) {
     WriteOperation op;
-    op.checksProtection = b.checksProtection;
-    op.order = b.order;
-    op.confirmation = b.confirmation;
+    op.checksProtection = button.checksProtection;
+    op.order = button.order;
+    op.confirmation = button.confirmation;
+    op.guard = button.guard;
+    op.onStart = startOf(button.stopsPolling);
+    op.beforeSteps = hookOf(button.beforeWrites, part);
+    op.afterSteps = hookOf(button.afterWrites, part);
+    return op;
+}
+
+ReadOperation ConfigPages::readOperation(PagePart part) {
+    const SectionButtons& b = sectionOf(part).buttons;
+    ReadOperation op = readOf(b.reads, partsOf(part, definitions_));
+    op.success = b.readSuccess;
+    op.onStart = startOf(b.stopsPolling);
+    return op;
+}
+
+WriteOperation ConfigPages::writeOperation(PagePart part) {
+    const SectionButtons& b = sectionOf(part).buttons;
+    WriteOperation op = guardedWrite(b, part);
     op.success = b.writeSuccess;
-    op.take = [this, part] { return take(part) == TakeResult::Taken; };
+    if (b.writeTakes)
+        op.take = [this, part] { return take(part) == TakeResult::Taken; };
     if (!b.leadingWrites.empty()) {
         // One step: its groups stop at their first failure, whose box is shown before the
         // section's own groups are written all the same.
@@ -116,6 +161,39 @@ OperationOutcome ConfigPages::read(PagePart part) {
 
 OperationOutcome ConfigPages::write(PagePart part) {
     return runWriteOperation(ctx_, writeOperation(part));
+}
+
+bool ConfigPages::isRead(CommandRef ref) const {
+    return commandOf(ref, definitions_).writes.empty();
+}
+
+ReadOperation ConfigPages::commandReadOperation(CommandRef ref) {
+    const CommandButton& c = commandOf(ref, definitions_);
+    ReadOperation op = readOf(c.reads, {ref.part});
+    op.success = c.success;
+    op.onStart = startOf(c.stopsPolling);
+    return op;
+}
+
+WriteOperation ConfigPages::commandWriteOperation(CommandRef ref) {
+    const CommandButton& c = commandOf(ref, definitions_);
+    const PagePart part = ref.part;
+    WriteOperation op = guardedWrite(c, part);
+    op.success = c.success;
+    if (c.takes)
+        op.take = [this, part] {
+            return page(part.page).take(image_, ctx_.dialogs, part.section) == TakeResult::Taken;
+        };
+    op.steps = writeSteps(image_, c.writes);
+    if (!c.reads.empty())
+        op.readBack = readOf(c.reads, {part});
+    return op;
+}
+
+OperationOutcome ConfigPages::press(CommandRef ref) {
+    if (isRead(ref))
+        return runReadOperation(ctx_, commandReadOperation(ref));
+    return runWriteOperation(ctx_, commandWriteOperation(ref));
 }
 
 } // namespace flowcfg

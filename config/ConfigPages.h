@@ -7,6 +7,11 @@
 //   const PagePart mode = *findButtons("output1-mode");
 //   pages.read(mode);    // reopen, read, show, success box
 //   pages.write(mode);   // take, protection, confirm, write
+//   pages.press(*findCommand("restart"));
+//
+// The owner installs the callbacks the rows may ask for: stopPolling (the window stops the
+// measurement poll; the command line has none) and linkChanged (a page rule changed the link
+// settings, the window shows them).
 
 #include "config/PageModel.h"
 #include "config/PageRegistry.h"
@@ -24,12 +29,14 @@ namespace flowcfg {
 
 class ConfigPages {
 public:
-    ConfigPages(LinkContext& ctx, DeviceImage& image);
+    // The pages of the families, or of the given rows (which must outlive the pages).
+    ConfigPages(LinkContext& ctx, DeviceImage& image, PageList definitions = configPages());
     ConfigPages(const ConfigPages&) = delete;
     ConfigPages& operator=(const ConfigPages&) = delete;
 
-    // Every page, in the order of configPages().
+    // Every page, in the order of the rows.
     std::span<PageModel> pages() { return pages_; }
+    PageList definitions() const { return definitions_; }
     // The page at path; std::out_of_range when there is none.
     PageModel& page(std::string_view path);
     DeviceImage& image() { return image_; }
@@ -38,6 +45,15 @@ public:
     // Runs after a read has shown the image in the models and before its success box: the
     // window renders its views here, so the box stands over the new values.
     std::function<void()> changed;
+    // Runs first in the operations whose row says stopsPolling.
+    std::function<void()> stopPolling;
+    // Shows changed link settings (the network write's link switch); page rules call it
+    // through linkSettingsChanged().
+    std::function<void()> linkChanged;
+    void linkSettingsChanged() {
+        if (linkChanged)
+            linkChanged();
+    }
 
     // Shows every section of every page (start-up, a loaded profile).
     void showAll();
@@ -60,17 +76,33 @@ public:
     OperationOutcome read(PagePart part);
     OperationOutcome write(PagePart part);
 
+    // A command button: its write sequence (then its read-back), or its read when it has no
+    // writes. Shows and takes only its own section.
+    bool isRead(CommandRef ref) const;
+    ReadOperation commandReadOperation(CommandRef ref);
+    WriteOperation commandWriteOperation(CommandRef ref);
+    OperationOutcome press(CommandRef ref);
+
 private:
+    const PageSection& sectionOf(PagePart part) const;
+    // The read of these groups that shows parts (the section's or a command's) and renders.
+    ReadOperation readOf(std::span<const GroupTransfer> reads, std::vector<PagePart> parts);
+    std::function<void()> startOf(bool stopsPolling);
+    std::function<void()> hookOf(ButtonHook hook, PagePart part);
+    template <class Button> WriteOperation guardedWrite(const Button& button, PagePart part);
+
     LinkContext& ctx_;
     DeviceImage& image_;
+    PageList definitions_;
     std::vector<PageModel> pages_;
 };
 
 // The parts a section's buttons show and take: the section itself first, then its alsoParts.
-std::vector<PagePart> partsOf(PagePart part);
+std::vector<PagePart> partsOf(PagePart part, PageList pages = configPages());
 
-// Whether the buttons' read fills the control's member (a label, which shows the page's own
-// text, counts as filled).
+// Whether the buttons' read fills the control's member (a label without a member, which shows
+// the page's own text, counts as filled).
 bool readShows(const SectionButtons& buttons, const ControlSpec& def);
+bool readShows(std::span<const GroupTransfer> reads, const ControlSpec& def);
 
 } // namespace flowcfg

@@ -1,6 +1,7 @@
 #pragma once
 // The item texts of the pages' selectors, exactly as the lists show them. Item i stands for
-// the register code its list's CodeRule gives (config/ListCodes.h).
+// the register code its list's CodeRule gives (config/ListCodes.h). Runs of numbers are made
+// at compile time (numbers<First, Count>).
 
 #include <array>
 #include <cstddef>
@@ -25,6 +26,35 @@ inline constexpr std::string_view currentModes[] = {"Обычн.работа", "
 inline constexpr std::string_view dataSources[] = {"Память прибора", "Первичный преобразователь"};
 
 namespace detail {
+
+constexpr std::size_t digitsOf(unsigned value) {
+    std::size_t n = 1;
+    for (; value >= 10; value /= 10)
+        ++n;
+    return n;
+}
+
+template <unsigned First, unsigned Count> constexpr std::size_t numberTextsSize() {
+    std::size_t n = 0;
+    for (unsigned i = 0; i < Count; ++i)
+        n += digitsOf(First + i);
+    return n;
+}
+
+// "First" .. "First + Count - 1" back to back.
+template <unsigned First, unsigned Count>
+inline constexpr auto kNumberTexts = [] {
+    std::array<char, numberTextsSize<First, Count>()> t{};
+    std::size_t end = 0;
+    for (unsigned i = 0; i < Count; ++i) {
+        end += digitsOf(First + i);
+        std::size_t at = end;
+        for (unsigned v = First + i; at > end - digitsOf(First + i); v /= 10)
+            t[--at] = static_cast<char>('0' + v % 10);
+    }
+    return t;
+}();
+
 inline constexpr std::size_t kAverageCount = 101;
 // "  0" .. "100" back to back, three characters each.
 inline constexpr auto kAverageTexts = [] {
@@ -43,6 +73,21 @@ inline constexpr auto averages = [] {
     std::array<std::string_view, detail::kAverageCount> v{};
     for (std::size_t i = 0; i < v.size(); ++i)
         v[i] = std::string_view(detail::kAverageTexts.data() + 3 * i, 3);
+    return v;
+}();
+
+// The numbers First .. First + Count - 1 in decimal, as the number lists show them (addresses
+// "0".."247", days "1".."31", years "2017".."2099"); the list's CodeRule::plus(First) makes the
+// code the number itself.
+template <unsigned First, unsigned Count>
+inline constexpr auto numbers = [] {
+    std::array<std::string_view, Count> v{};
+    std::size_t at = 0;
+    for (unsigned i = 0; i < Count; ++i) {
+        const std::size_t n = detail::digitsOf(First + i);
+        v[i] = std::string_view(detail::kNumberTexts<First, Count>.data() + at, n);
+        at += n;
+    }
     return v;
 }();
 

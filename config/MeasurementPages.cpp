@@ -6,10 +6,8 @@
 
 #include "config/ListItems.h"
 #include "config/PageFamilies.h"
-#include "config/PageModel.h"
 
 #include <algorithm>
-#include <string>
 
 namespace flowcfg {
 
@@ -117,20 +115,8 @@ constexpr std::string_view kFromPrimary = "ИЗ ПЕРВИЧНОГО ПРЕОБ�
 
 // The summary of a cut-off kind: " Прибор" when the meter forms it, " ПП" when it comes from
 // the primary transducer.
-std::string cutoffSummary(std::uint16_t flags, std::uint16_t meterBit, std::uint16_t primaryBit) {
-    std::string text;
-    if (flags & meterBit)
-        text += " Прибор";
-    if (flags & primaryBit)
-        text += " ПП";
-    return text;
-}
-
-void afterCutoffShow(PageModel& page, DeviceImage& image, std::uint8_t) {
-    const std::uint16_t flags = image.izm_general_param.cut_en;
-    page.state("cut_main_summary").text = cutoffSummary(flags, 0x01, 0x02);
-    page.state("cut_display_summary").text = cutoffSummary(flags, 0x04, 0x08);
-}
+constexpr BitText kMainCutoffSummary[] = {{0x01, " Прибор"}, {0x02, " ПП"}};
+constexpr BitText kDisplayCutoffSummary[] = {{0x04, " Прибор"}, {0x08, " ПП"}};
 
 constexpr ControlSpec kCutoff[] = {
     {.id = "izm_flow_v_cut_ee",
@@ -158,7 +144,9 @@ constexpr ControlSpec kCutoff[] = {
     {.id = "cut_main_summary",
      .caption = kMainCutoff,
      .kind = ControlKind::Label,
-     .box = kMainCutoff},
+     .member = MEMBER(izm_general_param.cut_en),
+     .box = kMainCutoff,
+     .label = LabelFill::bitTexts(kMainCutoffSummary)},
     {.id = "cut_display_meter",
      .caption = kFormedInMeter,
      .kind = ControlKind::Indicator,
@@ -174,7 +162,9 @@ constexpr ControlSpec kCutoff[] = {
     {.id = "cut_display_summary",
      .caption = kDisplayCutoff,
      .kind = ControlKind::Label,
-     .box = kDisplayCutoff},
+     .member = MEMBER(izm_general_param.cut_en),
+     .box = kDisplayCutoff,
+     .label = LabelFill::bitTexts(kDisplayCutoffSummary)},
     {.id = "module_cutoff",
      .caption = "ОТСЕЧКА В МОДУЛЕ %",
      .kind = ControlKind::Value,
@@ -522,10 +512,7 @@ constexpr PageDefinition kPages[] = {
      .controls = kMeasurement,
      .sections = kMeasurementSections,
      .afterTake = afterMeasurementTake},
-    {.path = page::cutoff,
-     .controls = kCutoff,
-     .sections = kCutoffSections,
-     .afterShow = afterCutoffShow},
+    {.path = page::cutoff, .controls = kCutoff, .sections = kCutoffSections},
     {.path = page::output1,
      .controls = kOutput1,
      .sections = kOutput1Sections,

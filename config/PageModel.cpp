@@ -46,6 +46,32 @@ bool storeInteger(const ControlSpec& def, DeviceImage& image, std::int64_t value
     return storeWithin(member<std::uint16_t>(def, image), value);
 }
 
+std::string floatText(NumberFormat format, float value) {
+    switch (format) {
+    case NumberFormat::Fixed2:
+        return formatFixed2(value);
+    case NumberFormat::Exponent:
+        return formatExp(value);
+    default:
+        return formatFixed4(value);
+    }
+}
+
+// What a number field or a read-only value shows of its member, in its format.
+std::string numberText(const ControlSpec& def, DeviceImage& image) {
+    if (def.kind == ControlKind::Hex16 || def.format == NumberFormat::Hex)
+        return formatHex16(member<std::uint16_t>(def, image));
+    if (def.format == NumberFormat::WordsFloat) {
+        // The member is a word of a raw block; the low half is the word after it.
+        const std::uint16_t* words = &member<std::uint16_t>(def, image);
+        return formatFixed4(floatFromWords(words[0], words[1]));
+    }
+    const ValueRef ref = def.member(image);
+    if (const auto* f = std::get_if<float*>(&ref))
+        return floatText(def.format, **f);
+    return formatUnsigned(integerOf(def, image));
+}
+
 MemberValue valueOf(const ValueRef& ref) {
     return std::visit([](auto* p) -> MemberValue { return *p; }, ref);
 }
@@ -86,7 +112,13 @@ bool takesInput(ControlKind kind) {
 }
 
 std::string_view selectedItem(const ControlSpec& def, const ControlState& state) {
-    return state.index < def.items.size() ? def.items[state.index] : std::string_view{};
+    if (state.index < def.items.size())
+        return def.items[state.index];
+    return state.index == def.items.size() ? std::string_view(state.otherItem) : std::string_view{};
+}
+
+std::size_t itemCount(const ControlSpec& def, const ControlState& state) {
+    return def.items.size() + (state.otherItem.empty() ? 0 : 1);
 }
 
 PageModel::PageModel(const PageDefinition& definition)
@@ -133,30 +165,63 @@ void PageModel::paintIndicator(const ControlSpec& def, ControlState& state, Devi
     state.twin = state.on ? kOnText : kOffText;
 }
 
+void PageModel::showList(const ControlSpec& def, ControlState& state, DeviceImage& image) {
+    const std::uint16_t code = member<std::uint16_t>(def, image);
+    const std::size_t n = def.items.size();
+    if (!def.showsAnyCode) {
+        if (const auto item = itemOfCode(def.rule, code, n))
+            state.index = *item;
+    } else if (const auto item = itemWithCode(def.rule, code, n)) {
+        state.index = *item;
+        state.otherItem.clear();
+    } else {
+        state.index = n;
+        state.otherItem = formatUnsigned(code);
+        state.otherCode = code;
+    }
+    if (def.twin)
+        state.twin = selectedItem(def, state);
+}
+
+void PageModel::fillLabel(const ControlSpec& def, ControlState& state, DeviceImage& image) {
+    const LabelFill& fill = def.label;
+    switch (fill.kind) {
+    case LabelFill::Kind::Own:
+        return;
+    case LabelFill::Kind::Repeat:
+        state.text = this->state(fill.source).text + std::string(fill.text);
+        return;
+    case LabelFill::Kind::Item: {
+        const auto item =
+            itemWithCode(def.rule, member<std::uint16_t>(def, image), def.items.size());
+        state.text = item ? def.items[*item] : fill.text;
+        return;
+    }
+    case LabelFill::Kind::Bits:
+        state.text.clear();
+        for (const BitText& b : fill.bits)
+            if (member<std::uint16_t>(def, image) & b.bit)
+                state.text += b.text;
+        return;
+    }
+}
+
 void PageModel::showControl(const ControlSpec& def, ControlState& state, DeviceImage& image) {
     switch (def.kind) {
     case ControlKind::Float:
     case ControlKind::Value:
-        state.text = formatFixed4(member<float>(def, image));
-        break;
     case ControlKind::Integer:
-        state.text = formatUnsigned(integerOf(def, image));
-        break;
     case ControlKind::Hex16:
-        state.text = formatHex16(member<std::uint16_t>(def, image));
+        state.text = numberText(def, image);
         break;
     case ControlKind::List:
-        if (const auto item =
-                itemOfCode(def.rule, member<std::uint16_t>(def, image), def.items.size()))
-            state.index = *item;
-        if (def.twin)
-            state.twin = selectedItem(def, state);
+        showList(def, state, image);
         return;
     case ControlKind::Indicator:
         paintIndicator(def, state, image);
         return;
     case ControlKind::Label:
-        return;
+        return; // after the other controls (fillLabel)
     }
     if (def.twin)
         state.twin = state.text;
@@ -194,7 +259,9 @@ bool PageModel::takeControl(const ControlSpec& def, const ControlState& state, D
         reportBadInput(dialogs, InputMessage::Integer);
         return false;
     case ControlKind::List:
-        if (!def.items.empty())
+        if (state.index == def.items.size() && !state.otherItem.empty())
+            member<std::uint16_t>(def, image) = state.otherCode;
+        else if (!def.items.empty())
             member<std::uint16_t>(def, image) = codeOfItem(def.rule, state.index);
         return true;
     case ControlKind::Indicator: // a click has already changed the image
@@ -209,6 +276,9 @@ void PageModel::show(DeviceImage& image, std::uint8_t section) {
     for (std::size_t i = 0; i < states_.size(); ++i)
         if (def_->controls[i].section == section)
             showControl(def_->controls[i], states_[i], image);
+    for (std::size_t i = 0; i < states_.size(); ++i)
+        if (def_->controls[i].section == section && def_->controls[i].kind == ControlKind::Label)
+            fillLabel(def_->controls[i], states_[i], image);
     if (def_->afterShow)
         def_->afterShow(*this, image, section);
     // What the section shows now, the page's own rules included.

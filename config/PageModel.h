@@ -1,11 +1,11 @@
 #pragma once
 // The state of a configuration page's controls. The page is its table row
 // (config/PageTable.h): each control bound to a DeviceImage member with its kind (float,
-// integer, hexadecimal, list with its code rule, indicator bit, read-only value) and the
-// section whose buttons show and take it. PageModel holds the state of every control (text,
-// selected item, colour, twin text, visibility); show copies the image into it, take copies
-// it back with the parsing rules, and the Qt view only renders the states and copies widget
-// edits back.
+// integer, hexadecimal, list with its code rule, indicator bit, read-only value, label with its
+// rule; numbers in their format) and the section whose buttons show and take it. PageModel holds
+// the state of every control (text, selected item, colour, twin text, visibility); show copies the
+// image into it, take copies it back with the parsing rules, and the Qt view only renders the
+// states and copies widget edits back.
 //
 // A show also remembers, per edit field and list, what it put there and the exact value it
 // came from. A take that finds the control as shown stores that value again instead of
@@ -51,8 +51,12 @@ struct ShownValue {
 
 struct ControlState {
     std::string text;      // edit fields, values, labels
-    std::size_t index = 0; // List: the selected item
-    bool on = false;       // Indicator
+    std::size_t index = 0; // List: the selected item; items.size() is otherItem
+    // List with showsAnyCode: the item after the list's own that shows a code no item stands
+    // for ("" when there is none), and that code.
+    std::string otherItem;
+    std::uint16_t otherCode = 0;
+    bool on = false; // Indicator
     IndicatorColour colour = IndicatorColour::ButtonFace;
     std::string twin; // the read-only twin's text; Indicator: "вкл" / "выкл"
     bool visible = true;
@@ -79,7 +83,9 @@ public:
     std::size_t find(std::string_view id) const;
 
     // Image to controls for one section; cannot fail. A list moves only to an item its code
-    // stands for; otherwise it keeps its selection. Remembers what it showed (ShownValue).
+    // stands for; otherwise it keeps its selection (or, with showsAnyCode, shows the code as
+    // an item of its own). Labels are filled by their rule after the other controls, then the
+    // page's afterShow runs. Remembers what it showed (ShownValue).
     void show(DeviceImage& image, std::uint8_t section);
     // Every section.
     void showAll(DeviceImage& image);
@@ -103,6 +109,8 @@ private:
     void showControl(const ControlSpec& def, ControlState& state, DeviceImage& image);
     bool takeControl(const ControlSpec& def, const ControlState& state, DeviceImage& image,
                      Dialogs& dialogs);
+    void showList(const ControlSpec& def, ControlState& state, DeviceImage& image);
+    void fillLabel(const ControlSpec& def, ControlState& state, DeviceImage& image);
     void remember(const ControlSpec& def, ControlState& state, DeviceImage& image);
     void paintIndicator(const ControlSpec& def, ControlState& state, DeviceImage& image);
 
@@ -113,7 +121,9 @@ private:
 // Whether the take reads the control (edit fields and lists), so a show remembers it.
 bool takesInput(ControlKind kind);
 
-// The text of the selected item of a list ("" when the list has no items).
+// The text of the selected item of a list, its otherItem included ("" when there is none).
 std::string_view selectedItem(const ControlSpec& def, const ControlState& state);
+// The number of items a list shows now: its own and its otherItem.
+std::size_t itemCount(const ControlSpec& def, const ControlState& state);
 
 } // namespace flowcfg

@@ -109,52 +109,82 @@ ExchangeResult runSteps(LinkContext& ctx, std::span<const OperationStep> steps) 
     return {};
 }
 
+namespace {
+
+// The unlock of the operation's guard kind; a clean result where it has none.
+ExchangeResult unlockFor(LinkContext& ctx, GuardKind guard) {
+    switch (guard) {
+    case GuardKind::Standard:
+    case GuardKind::NoLockAfter:
+        return unlockParameters(ctx);
+    case GuardKind::CommandUnlock:
+        return sendCommand(ctx, GroupId::UnlockForCommand);
+    case GuardKind::None:
+        break;
+    }
+    return {};
+}
+
+void run(const std::function<void()>& hook) {
+    if (hook)
+        hook();
+}
+
+} // namespace
+
 OperationOutcome runWriteOperation(LinkContext& ctx, const WriteOperation& op) {
     const OperationGuard guard(ctx);
     if (!guard)
         return ended(OperationEnd::Busy);
+    run(op.onStart);
     if (!openPort(ctx, true))
         return ended(OperationEnd::PortFailed);
     if (auto end = prepareWrite(ctx, op))
         return *end;
-    if (const ExchangeResult r = unlockParameters(ctx); !stepSucceeded(r))
+    if (const ExchangeResult r = unlockFor(ctx, op.guard); !stepSucceeded(r))
         return failed(ctx, r, false);
+    run(op.beforeSteps);
+    const bool unlocked = op.guard != GuardKind::None;
     if (const ExchangeResult r = runSteps(ctx, op.steps); !stepSucceeded(r))
-        return failed(ctx, r, true); // the locks stay lifted until the next good write
-    if (op.lockAfter)
+        return failed(ctx, r, unlocked); // the locks stay lifted until the next good write
+    run(op.afterSteps);
+    const bool locks = op.guard == GuardKind::Standard;
+    if (locks)
         lockParameters(ctx); // its result is not looked at
+    if (const ExchangeResult r = runSteps(ctx, op.readBack.steps); !stepSucceeded(r))
+        return failed(ctx, r, unlocked && !locks);
+    run(op.readBack.show);
     if (!op.success.empty())
         showSuccess(ctx.dialogs, op.success);
-    return {OperationEnd::Succeeded, {}, !op.lockAfter};
+    return {OperationEnd::Succeeded, {}, unlocked && !locks};
 }
 
 OperationOutcome runReadOperation(LinkContext& ctx, const ReadOperation& op) {
     const OperationGuard guard(ctx);
     if (!guard)
         return ended(OperationEnd::Busy);
+    run(op.onStart);
     if (!openPort(ctx, true))
         return ended(OperationEnd::PortFailed);
     if (const ExchangeResult r = runSteps(ctx, op.steps); !stepSucceeded(r))
         return failed(ctx, r, false);
-    if (op.show)
-        op.show();
+    run(op.show);
     if (!op.success.empty())
         showSuccess(ctx.dialogs, op.success);
     return {};
 }
 
+WriteOperation restartOperation() {
+    WriteOperation op;
+    op.confirmation = kRestartQuestion;
+    op.guard = GuardKind::NoLockAfter;
+    // The meter restarts: nothing to show.
+    op.steps.push_back({restartDevice, 0, 0, OnFailure::Ignore});
+    return op;
+}
+
 OperationOutcome runRestart(LinkContext& ctx) {
-    const OperationGuard guard(ctx);
-    if (!guard)
-        return ended(OperationEnd::Busy);
-    if (!openPort(ctx, true))
-        return ended(OperationEnd::PortFailed);
-    if (!confirm(ctx.dialogs, kRestartQuestion))
-        return ended(OperationEnd::Declined);
-    if (const ExchangeResult r = unlockParameters(ctx); !stepSucceeded(r))
-        return failed(ctx, r, false);
-    restartDevice(ctx); // the meter restarts: nothing to show, no lock
-    return {OperationEnd::Succeeded, {}, true};
+    return runWriteOperation(ctx, restartOperation());
 }
 
 } // namespace flowcfg

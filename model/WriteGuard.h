@@ -77,6 +77,22 @@ using GuardOrder = std::array<GuardStage, 3>;
 inline constexpr GuardOrder kTakeCheckConfirm{GuardStage::Take, GuardStage::Check,
                                               GuardStage::Confirm};
 
+// The unlock before the steps of a write and the lock after them.
+enum class GuardKind : std::uint8_t {
+    Standard,      // unlockParameters, the steps, lockParameters: every configuration write
+    NoLockAfter,   // unlockParameters, the steps; the locks stay lifted (restart, adjustment)
+    CommandUnlock, // the UnlockForCommand row right before the steps, no lock (cleaning on/off)
+    None,          // the steps alone (the blink command)
+};
+
+struct ReadOperation {
+    std::vector<OperationStep> steps = {};
+    std::string success = {};        // text of the success box; empty: no box
+    std::function<void()> show = {}; // copies the image to the page after all steps succeeded
+    // Runs first, once the operation holds the link (the pages stop the measurement poll here).
+    std::function<void()> onStart = {};
+};
+
 struct WriteOperation {
     bool checksProtection = false;
     std::string confirmation{kConfigurationOverwrite}; // empty: no question
@@ -85,14 +101,18 @@ struct WriteOperation {
     // with nothing written (the take shows its own message). Null: nothing to take.
     std::function<bool()> take;
     std::vector<OperationStep> steps;
-    bool lockAfter = true; // set USERLOCK/CLBLOCK again after the steps
+    GuardKind guard = GuardKind::Standard;
     GuardOrder order = kTakeCheckConfirm;
-};
-
-struct ReadOperation {
-    std::vector<OperationStep> steps;
-    std::string success;        // text of the success box; empty: no box
-    std::function<void()> show; // copies the image to the page after all steps succeeded
+    // Runs first, once the operation holds the link (the pages stop the measurement poll here).
+    std::function<void()> onStart;
+    // Page rules around the steps: beforeSteps right after the unlock (the clock write takes
+    // the computer's time here, so the question does not make it late), afterSteps once every
+    // step succeeded and before the lock (the network write moves the tool's own link).
+    std::function<void()> beforeSteps;
+    std::function<void()> afterSteps;
+    // Read after the lock and shown before the success box (the clock write reads the clock
+    // back); a failure there shows its box instead. Its own success text is not used.
+    ReadOperation readBack;
 };
 
 enum class OperationEnd : std::uint8_t {
@@ -106,8 +126,10 @@ enum class OperationEnd : std::uint8_t {
 
 struct OperationOutcome {
     OperationEnd end = OperationEnd::Succeeded;
-    ExchangeResult failure;    // the failing step's result when end is Failed
-    bool leftUnlocked = false; // the failure came after the locks were lifted
+    ExchangeResult failure; // the failing step's result when end is Failed
+    // The locks are lifted now: a failure came after the unlock, or the operation does not
+    // set them again.
+    bool leftUnlocked = false;
     bool operator==(const OperationOutcome&) const = default;
 };
 
@@ -123,7 +145,9 @@ OperationOutcome runWriteOperation(LinkContext& ctx, const WriteOperation& op);
 // The short read form: reopen the port, run the steps, then show (which also renders the
 // screen, so the box stands over the new values) and the success box, or the failure box.
 OperationOutcome runReadOperation(LinkContext& ctx, const ReadOperation& op);
-// "ПЕРЕЗАГРУЗКА ПРИБОРА": reopen, confirm, unlock, restart; the locks are not set again.
+// "ПЕРЕЗАГРУЗКА ПРИБОРА": reopen, confirm, unlock, restart (its result is not looked at); the
+// locks are not set again.
+WriteOperation restartOperation();
 OperationOutcome runRestart(LinkContext& ctx);
 
 } // namespace flowcfg

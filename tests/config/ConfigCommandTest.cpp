@@ -1,8 +1,9 @@
-// flowcfg-cli groups, get and set against the simulated meter on an in-process line.
+// flowcfg-cli groups, get, set and do against the simulated meter on an in-process line.
 
 #include "SimLine.h"
 #include "cli/Commands.h"
 #include "cli/RunCli.h"
+#include "tests/config/TestPages.h"
 #include "tests/link/LinkFixture.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +20,7 @@ protected:
         attachMeter(*line, slave, clock);
     }
 
-    int run(std::vector<std::string> args) {
+    int run(std::vector<std::string> args, const AddCommands& commands = addConfigCommands) {
         out.str({});
         err.str({});
         args.insert(args.begin(),
@@ -28,7 +29,7 @@ protected:
         for (const auto& a : args)
             argv.push_back(a.c_str());
         Session session(out, err, in, devices, pump, clock);
-        return runCli(static_cast<int>(argv.size()), argv.data(), session, addConfigCommands);
+        return runCli(static_cast<int>(argv.size()), argv.data(), session, commands);
     }
     sim::Meter& meter() { return slave.meter(); }
 
@@ -149,6 +150,43 @@ TEST_F(ConfigCommandTest, SetRefusesWhatThePageWouldRefuse) {
         for (const auto& r : slave.served())
             EXPECT_NE(r.function, 16) << value;
     }
+}
+
+} // namespace
+} // namespace flowcfg::test
+
+namespace flowcfg::test {
+namespace {
+
+// do presses a command button (here of the tests' own rows): --yes answers its question,
+// without it nothing is sent and the exit is 3; a button that takes its section reads the
+// fields not named first. A section whose write takes nothing refuses set.
+TEST_F(ConfigCommandTest, DoPressesACommandButton) {
+    const AddCommands testPages = [](CLI::App& app, Session& s) {
+        addPageCommands(app, s, kTestPages);
+    };
+    ASSERT_EQ(run({"groups"}, testPages), 0);
+    EXPECT_NE(out.str().find("do test-restart\tТЕСТ: \"ПЕРЕЗАГРУЗКА ПРИБОРА\"\n  asks \"Работа "
+                             "программы прибора будет перезапущена?.\", unlocks, writes Restart, "
+                             "leaves the locks lifted, no box on success\n"),
+              std::string::npos)
+        << out.str();
+
+    slave.clearServed();
+    EXPECT_EQ(run({"do", "test-restart"}, testPages), 3);
+    EXPECT_EQ(meter().restarts(), 0u);
+    EXPECT_TRUE(slave.served().empty());
+    EXPECT_EQ(run({"--yes", "do", "test-restart"}, testPages), 0) << err.str();
+    EXPECT_EQ(meter().restarts(), 1u);
+
+    meter().setReg(0x0541, 24);
+    EXPECT_EQ(run({"--yes", "do", "test-interval", "interval=30"}, testPages), 0) << err.str();
+    EXPECT_EQ(meter().reg(0x0541), 30);
+    slave.clearServed();
+    EXPECT_EQ(run({"--yes", "do", "test-blink", "interval=30"}, testPages), 1);
+    EXPECT_EQ(run({"--yes", "set", "test-cleaning", "interval=30"}, testPages), 1);
+    EXPECT_EQ(run({"do", "nothing"}, testPages), 1);
+    EXPECT_TRUE(slave.served().empty());
 }
 
 } // namespace

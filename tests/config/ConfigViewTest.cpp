@@ -7,6 +7,7 @@
 #include "app/WholeConfigPanel.h"
 #include "config/MeasurementPages.h"
 #include "tests/app/WindowFixture.h"
+#include "tests/config/TestPages.h"
 
 #include <QAction>
 #include <QApplication>
@@ -164,6 +165,32 @@ TEST_F(ConfigViewTest, ButtonsDoNothingWhileAnotherOperationExchanges) {
     }
     EXPECT_TRUE(meter->served().empty());
     EXPECT_EQ(dialogs.shown.size(), boxes);
+}
+
+// The view of a row with command buttons: one push button each after the section's pair,
+// pressing it hands its reference to the owner; a list shows a code without an item as one
+// more item, and drops it when an item stands for the code again.
+TEST_F(ConfigViewTest, CommandButtonsAndTheItemOfAnOtherCode) {
+    PageModel model(kTestPageRow);
+    std::vector<std::uint8_t> pressed;
+    PageView::Actions actions;
+    actions.command = [&](CommandRef ref) { pressed.push_back(ref.index); };
+    PageView view(model, actions);
+    ASSERT_NE(view.commandButton("test-restart"), nullptr);
+    view.commandButton("test-restart")->click();
+    view.commandButton("test-interval")->click();
+    EXPECT_EQ(pressed, (std::vector<std::uint8_t>{2, 2}));
+    EXPECT_EQ(view.commandButton("test-restart")->text(), "ПЕРЕЗАГРУЗКА ПРИБОРА");
+
+    auto* year = qobject_cast<QComboBox*>(view.control("year"));
+    DeviceImage image;
+    for (const auto& [code, count, text] : {std::tuple{2105, 9, "2105"}, {2030, 8, "2030"}}) {
+        image.readings.clockYear = static_cast<std::uint16_t>(code);
+        model.showAll(image);
+        view.render();
+        EXPECT_EQ(year->count(), count) << code;
+        EXPECT_EQ(year->currentText(), QString::fromUtf8(text)) << code;
+    }
 }
 
 // "ВСЕ НАСТРОЙКИ" and the menu: the whole configuration from the meter into every page, the

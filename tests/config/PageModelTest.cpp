@@ -4,6 +4,7 @@
 #include "config/ListItems.h"
 #include "config/MeasurementPages.h"
 #include "config/PageRegistry.h"
+#include "model/Encodings.h"
 
 #include <bit>
 #include <gtest/gtest.h>
@@ -71,6 +72,11 @@ TEST_F(Page, ItemTexts) {
     EXPECT_EQ(averages[100], "100");
     EXPECT_EQ(measurement.def("izm_flow_v_unit").items[2], "м куб/час");
     EXPECT_EQ(output1.def("diskr_out_type0").items[4], "Дискр. ош.");
+    const auto& years = items::numbers<2017, 83>;
+    EXPECT_EQ(years.front(), "2017");
+    EXPECT_EQ(years.back(), "2099");
+    EXPECT_EQ((items::numbers<0, 248>[247]), "247");
+    EXPECT_EQ((items::numbers<1, 31>[8]), "9");
 }
 
 TEST_F(Page, CurrentModeSecondItemIsCodeTwo) {
@@ -192,6 +198,171 @@ TEST_F(Page, IntegersOutsideTheirFieldAreRefused) {
                 << c.text;
         }
     }
+}
+
+// Every number format shows its text; an untouched field gives back its exact value, a typed
+// text goes through the parser of the field's kind.
+TEST_F(Page, NumberFormatsShowTheirTextsAndParseWhatUsersType) {
+    constexpr ControlSpec kControls[] = {
+        {.id = "r",
+         .caption = "",
+         .kind = ControlKind::Float,
+         .format = NumberFormat::Fixed2,
+         .member = MEMBER(izm_to_comp.r_cod_min)},
+        {.id = "a",
+         .caption = "",
+         .kind = ControlKind::Float,
+         .format = NumberFormat::Exponent,
+         .member = MEMBER(izm_to_comp.ext_sens_kvd_a)},
+        {.id = "code",
+         .caption = "",
+         .kind = ControlKind::Integer,
+         .member = MEMBER(izm_to_comp.a1_cod_min),
+         .message = InputMessage::LongInteger},
+        {.id = "type",
+         .caption = "",
+         .kind = ControlKind::Value,
+         .format = NumberFormat::Hex,
+         .member = MEMBER(readings.primaryBlock510[0])},
+        {.id = "diam",
+         .caption = "",
+         .kind = ControlKind::Value,
+         .format = NumberFormat::WordsFloat,
+         .member = MEMBER(readings.primaryBlock510[2])},
+        {.id = "size",
+         .caption = "",
+         .kind = ControlKind::Value,
+         .member = MEMBER(readings.primaryBlock510[4])},
+        {.id = "adc",
+         .caption = "",
+         .kind = ControlKind::Value,
+         .member = MEMBER(readings.adcCode1)},
+    };
+    constexpr PageSection kSections[] = {{.caption = "S"}};
+    const PageDefinition definition{.path = "P", .controls = kControls, .sections = kSections};
+    PageModel page(definition);
+    image.izm_to_comp.r_cod_min = 138.456f;
+    image.izm_to_comp.ext_sens_kvd_a = 0.0039083f;
+    image.izm_to_comp.a1_cod_min = 70000;
+    auto& words = image.readings.primaryBlock510;
+    words[0] = 0x0A0B;
+    words[2] = encodeFloat(80.5f).first;
+    words[3] = encodeFloat(80.5f).second;
+    words[4] = 100;
+    image.readings.adcCode1 = 4000000000u;
+    page.showAll(image);
+    const std::pair<std::string_view, std::string_view> shown[] = {
+        {"r", "138.46"},         {"a", "3.908300E-03"}, {"code", "70000"},    {"type", "0x0A0B"},
+        {"diam", "80.5000    "}, {"size", "100"},       {"adc", "4000000000"}};
+    for (const auto& [id, text] : shown)
+        EXPECT_EQ(page.state(id).text, text) << id;
+
+    image = DeviceImage{};
+    ASSERT_EQ(page.take(image, dialogs, 0), TakeResult::Taken);
+    EXPECT_EQ(image.izm_to_comp.r_cod_min, 138.456f);
+    EXPECT_EQ(image.izm_to_comp.ext_sens_kvd_a, 0.0039083f);
+    EXPECT_EQ(image.izm_to_comp.a1_cod_min, 70000u);
+
+    const std::pair<std::string_view, float> typed[] = {
+        {"1e-3", 1e-3f}, {"1.5E+02", 150.0f}, {"-0.0039083", -0.0039083f}, {" 2.5 ", 2.5f}};
+    for (const auto& [text, value] : typed) {
+        page.edit("a", std::string(text));
+        ASSERT_EQ(page.take(image, dialogs, 0), TakeResult::Taken) << text;
+        EXPECT_EQ(image.izm_to_comp.ext_sens_kvd_a, value) << text;
+    }
+    page.edit("code", "4294967296");
+    EXPECT_EQ(page.take(image, dialogs, 0), TakeResult::ParseFailed);
+    EXPECT_EQ(
+        dialogs.texts(),
+        (std::vector<std::string>{"Вводимые данные не получается представить длинным целым числом.",
+                                  "Запись данных не будет производиться."}));
+}
+
+TEST_F(Page, LabelRulesFillFromTheImageAfterTheOtherControls) {
+    static constexpr std::string_view kUnits[] = {"Па", "кПа", "МПа"};
+    static constexpr BitText kPipe[] = {{0x01, " Расх.и скор=0 "}, {0x02, " Отобр. П.Т. "}};
+    static constexpr ControlSpec kControls[] = {
+        {.id = "interval",
+         .caption = "",
+         .kind = ControlKind::Integer,
+         .member = MEMBER(el_clear.el_clear_time_interval_val_h)},
+        {.id = "days",
+         .caption = "",
+         .kind = ControlKind::Label,
+         .label = LabelFill::repeat("interval", " сут")},
+        {.id = "unit",
+         .caption = "",
+         .kind = ControlKind::Label,
+         .member = MEMBER(readings.pressureUnit),
+         .items = kUnits,
+         .label = LabelFill::item()},
+        {.id = "pipe",
+         .caption = "",
+         .kind = ControlKind::Label,
+         .member = MEMBER(izm_general_param.empty_pype_en),
+         .label = LabelFill::bitTexts(kPipe)},
+    };
+    static constexpr PageSection kSections[] = {{.caption = "S"}};
+    static constexpr PageDefinition definition{
+        .path = "P", .controls = kControls, .sections = kSections};
+    static_assert(wellFormed(definition));
+    PageModel page(definition);
+    const struct {
+        std::uint16_t interval, unit, pipe;
+        std::string_view days, unitText, pipeText;
+    } cases[] = {
+        {30, 1, 3, "30 сут", "кПа", " Расх.и скор=0  Отобр. П.Т. "},
+        {0, 7, 0, "0 сут", "-", ""},
+        {8760, 2, 2, "8760 сут", "МПа", " Отобр. П.Т. "},
+    };
+    for (const auto& c : cases) {
+        image.el_clear.el_clear_time_interval_val_h = c.interval;
+        image.readings.pressureUnit = c.unit;
+        image.izm_general_param.empty_pype_en = c.pipe;
+        page.show(image, 0);
+        EXPECT_EQ(page.state("days").text, c.days);
+        EXPECT_EQ(page.state("unit").text, c.unitText);
+        EXPECT_EQ(page.state("pipe").text, c.pipeText);
+    }
+}
+
+// With showsAnyCode a list shows a code no item stands for as its number, one item after its
+// own, and sends it back unless another item is chosen.
+TEST_F(Page, AListShowsACodeWithoutItemAsItsNumberAndSendsItBack) {
+    constexpr ControlSpec kControls[] = {{.id = "year",
+                                          .caption = "ГОД",
+                                          .kind = ControlKind::List,
+                                          .member = MEMBER(readings.clockYear),
+                                          .items = items::numbers<2023, 8>,
+                                          .rule = CodeRule::plus(2023),
+                                          .twin = true,
+                                          .showsAnyCode = true}};
+    constexpr PageSection kSections[] = {{.caption = "S"}};
+    const PageDefinition definition{.path = "P", .controls = kControls, .sections = kSections};
+    PageModel page(definition);
+    const ControlSpec& year = page.def("year");
+    image.readings.clockYear = 2105;
+    page.show(image, 0);
+    EXPECT_EQ(page.state("year").index, 8u);
+    EXPECT_EQ(selectedItem(year, page.state("year")), "2105");
+    EXPECT_EQ(page.state("year").twin, "2105");
+    EXPECT_EQ(itemCount(year, page.state("year")), 9u);
+
+    const auto takenYear = [&] {
+        image.readings.clockYear = 0;
+        EXPECT_EQ(page.take(image, dialogs, 0), TakeResult::Taken);
+        return image.readings.clockYear;
+    };
+    EXPECT_EQ(takenYear(), 2105); // untouched
+    page.choose("year", 8);
+    EXPECT_EQ(takenYear(), 2105); // its own item chosen
+    page.choose("year", 0);
+    EXPECT_EQ(takenYear(), 2023);
+
+    image.readings.clockYear = 2030;
+    page.show(image, 0);
+    EXPECT_EQ(page.state("year").index, 7u);
+    EXPECT_EQ(itemCount(year, page.state("year")), 8u);
 }
 
 TEST_F(Page, CutoffIndicatorsSummariesAndTwins) {

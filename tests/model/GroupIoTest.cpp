@@ -228,8 +228,9 @@ TEST_F(MeterFixture, PageWriteOfGroupsUnderTheGuard) {
     // Read back into another image through the short read form.
     DeviceImage read;
     int shown = 0;
-    ReadOperation back{readSteps(read, scale),
-                       "Чтение параметров токового выхода успешно осуществлено.", [&] { ++shown; }};
+    ReadOperation back{.steps = readSteps(read, scale),
+                       .success = "Чтение параметров токового выхода успешно осуществлено.",
+                       .show = [&] { ++shown; }};
     EXPECT_EQ(runReadOperation(ctx, back).end, OperationEnd::Succeeded);
     EXPECT_EQ(shown, 1);
     EXPECT_EQ(read.i_control.flow_v_max, 50.0f);

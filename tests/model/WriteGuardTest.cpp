@@ -203,6 +203,59 @@ TEST_F(WriteGuard, RestartConfirmsUnlocksAndRestartsWithoutLocking) {
     EXPECT_EQ(ctx.lastWriteDescription, "Запись разблокировки USERLOCK CLBLOCK.");
 }
 
+// Which unlock comes before the steps, whether the lock comes after them, and where the page
+// rules and the read-back run, per guard kind.
+TEST_F(WriteGuard, GuardKindsChooseTheUnlockAndTheLock) {
+    const Request write{16, 0x1047, 1}, readBack{3, 0x1047, 1};
+    const struct {
+        GuardKind guard;
+        std::vector<Request> served;
+        std::vector<std::uint32_t> pauses;
+        bool leftUnlocked;
+        std::vector<std::size_t> atHooks; // requests served when beforeSteps, afterSteps run
+    } cases[] = {
+        {GuardKind::Standard,
+         {kLocks, write, kLocks, readBack},
+         {400, 100, 400, 100},
+         false,
+         {1, 2}},
+        {GuardKind::NoLockAfter, {kLocks, write, readBack}, {400, 100}, true, {1, 2}},
+        {GuardKind::CommandUnlock, {kLocks, write, readBack}, {}, true, {1, 2}},
+        {GuardKind::None, {write, readBack}, {}, false, {0, 1}},
+    };
+    static constexpr GroupTransfer kType[] = {{GroupId::Output1Type}};
+    for (const auto& c : cases) {
+        slave->clearServed();
+        pump.clearPauses();
+        dialogs.shown.clear();
+        std::vector<std::size_t> atHooks;
+        int shows = 0;
+        WriteOperation op;
+        op.confirmation.clear();
+        op.success = "Готово.";
+        op.guard = c.guard;
+        op.steps = writeSteps(image, kType);
+        op.beforeSteps = [&] { atHooks.push_back(served().size()); };
+        op.afterSteps = [&] { atHooks.push_back(served().size()); };
+        op.readBack.steps = readSteps(image, kType);
+        op.readBack.show = [&] { shows += dialogs.shown.empty() ? 1 : 100; }; // before the box
+        const OperationOutcome outcome = runWriteOperation(ctx, op);
+        const auto kind = static_cast<int>(c.guard);
+        EXPECT_EQ(outcome, (OperationOutcome{OperationEnd::Succeeded, {}, c.leftUnlocked})) << kind;
+        EXPECT_EQ(served(), c.served) << kind;
+        std::vector<std::uint32_t> pauses;
+        for (const RecordedPause& p : pump.pauses())
+            pauses.push_back(p.ms);
+        EXPECT_EQ(pauses, c.pauses) << kind;
+        EXPECT_EQ(atHooks, c.atHooks) << kind;
+        EXPECT_EQ(shows, 1) << kind;
+        EXPECT_EQ(dialogs.texts(), std::vector<std::string>{"Готово."}) << kind;
+        if (c.guard != GuardKind::None) { // that one finds the meter as the case before left it
+            EXPECT_EQ(meter().unlocked(), c.leftUnlocked) << kind;
+        }
+    }
+}
+
 TEST_F(WriteGuard, ReadFormShowsOnlyAfterEveryStepSucceeded) {
     int shows = 0;
     ReadOperation op;
