@@ -5,11 +5,13 @@
 #include "app/MeasurePage.h"
 #include "app/ProgramSettingsPage.h"
 #include "app/QtText.h"
+#include "app/WholeConfigPanel.h"
 #include "link/LinkSettings.h"
 #include "link/Ports.h"
 #include "profiles/ProfileFile.h"
 
 #include <QCloseEvent>
+#include <QFrame>
 #include <QMenuBar>
 #include <QVBoxLayout>
 
@@ -38,6 +40,12 @@ MainWindow::MainWindow(AppCore& core, QWidget* parent) : QMainWindow(parent), co
     archivePage_ = new ArchivePage(core_.archive());
     tree_->mount(pages::archive, archivePage_);
     configViews_ = new ConfigPageViews(core_.config(), *tree_, this);
+    whole_ = new WholeConfigPanel(core_.config(), *tree_,
+                                  {[this] { return loadProfileFromFile(); },
+                                   [this] { return saveProfileToFile(); },
+                                   [this] { programPage_->showLinkStatus(); }},
+                                  this);
+    layout->addWidget(whole_->progressPanel());
     // A page rule moved the link (the network write): the selectors and the status line follow.
     core_.config().linkChanged = [this] { programPage_->showLinkStatus(); };
 
@@ -63,6 +71,12 @@ void MainWindow::buildMenu() {
     saveProfile_ = file->addAction(QStringLiteral("Записать профиль настроек в файл"));
     connect(loadProfile_, &QAction::triggered, this, [this] { loadProfileFromFile(); });
     connect(saveProfile_, &QAction::triggered, this, [this] { saveProfileToFile(); });
+    // The tab with the whole-configuration buttons is hidden: the menu reaches them too.
+    file->addSeparator();
+    readAll_ = file->addAction(QStringLiteral("Прочитать все настройки из прибора"));
+    writeAll_ = file->addAction(QStringLiteral("Записать все настройки в прибор"));
+    connect(readAll_, &QAction::triggered, this, [this] { whole_->readAll(); });
+    connect(writeAll_, &QAction::triggered, this, [this] { whole_->writeAll(); });
 }
 
 void MainWindow::startUp() {
@@ -165,11 +179,11 @@ void MainWindow::applyTitle() {
     setWindowTitle(qs(core_.tools().form_title));
 }
 
-void MainWindow::loadProfileFromFile() {
+bool MainWindow::loadProfileFromFile() {
     AppEnvironment& env = core_.env();
     const auto file = env.dialogs.chooseOpenFile();
     if (!file)
-        return;
+        return false;
     ToolSettings& tools = core_.tools();
     loadProfile(*file, core_.image(), tools, env.workDir);
     core_.measure().setLogSettings({tools.IZM.write_file == 1, tools.IZM.izm_file_name});
@@ -179,16 +193,20 @@ void MainWindow::loadProfileFromFile() {
     selectProfilePages();
     applyTitle();
     programPage_->showLinkStatus();
+    return true;
 }
 
-void MainWindow::saveProfileToFile() {
+bool MainWindow::saveProfileToFile() {
     AppEnvironment& env = core_.env();
     const auto file = env.dialogs.chooseSaveFile();
     if (!file)
-        return;
+        return false;
     keepPageSelection();
-    if (const ProfileResult r = saveProfile(*file, core_.image(), core_.tools()); !r.ok)
+    if (const ProfileResult r = saveProfile(*file, core_.image(), core_.tools()); !r.ok) {
         env.dialogs.message("Ошибка", r.message, DialogIcon::Error);
+        return false;
+    }
+    return true;
 }
 
 } // namespace flowcfg

@@ -24,6 +24,7 @@ class ArchivePage;
 class ConfigPageViews;
 class MeasurePage;
 class ProgramSettingsPage;
+class WholeConfigPanel;
 
 class MainWindow final : public QMainWindow {
     Q_OBJECT
@@ -53,14 +54,18 @@ public:
     ProgramSettingsPage& programPage() { return *programPage_; }
     ArchivePage& archivePage() { return *archivePage_; }
     ConfigPageViews& configViews() { return *configViews_; }
+    WholeConfigPanel& wholeConfig() { return *whole_; }
     QTimer& pollTimer() { return pollTimer_; }
 
     QAction* loadProfileAction() const { return loadProfile_; }
     QAction* saveProfileAction() const { return saveProfile_; }
+    QAction* readAllAction() const { return readAll_; }
+    QAction* writeAllAction() const { return writeAll_; }
 
-    // "Прочитать профиль настроек из файла" and "Записать профиль настроек в файл".
-    void loadProfileFromFile();
-    void saveProfileToFile();
+    // "Прочитать профиль настроек из файла" and "Записать профиль настроек в файл"; false
+    // when the dialog was cancelled or the file could not be written.
+    bool loadProfileFromFile();
+    bool saveProfileToFile();
     // One tick of the 1000 ms measurement poll (the timer's handler).
     void pollTick();
 
@@ -83,9 +88,12 @@ private:
     ProgramSettingsPage* programPage_ = nullptr;
     ArchivePage* archivePage_ = nullptr;
     ConfigPageViews* configViews_ = nullptr;
+    WholeConfigPanel* whole_ = nullptr;
     QTimer pollTimer_;
     QAction* loadProfile_ = nullptr;
     QAction* saveProfile_ = nullptr;
+    QAction* readAll_ = nullptr;  // the whole configuration from the meter
+    QAction* writeAll_ = nullptr; // and into it
     bool shutDownDone_ = false;
 };
 

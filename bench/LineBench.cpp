@@ -29,22 +29,30 @@ double lineTimeMs(double chars, std::uint32_t baud) {
     return chars * 10.0 * 1000.0 / baud;
 }
 
-BenchLink::BenchLink(const std::string& device, std::uint32_t baud, bool quick)
-    : ctx_(devices_, pump_, clock_, dialogs_) {
-    LinkSettings& s = ctx_.settings;
+void openBenchLink(LinkContext& ctx, const std::string& device, std::uint32_t baud, bool quick) {
+    LinkSettings& s = ctx.settings;
     s.UseLogFile = 0;
     s.Number = kBenchPort;
     s.portPaths[kBenchPort] = device;
     s.speedIndex = speedIndexOf(baud);
     s.QuickAnswerEnd = quick ? 1 : 0;
-    if (!openPort(ctx_, true))
+    if (!openPort(ctx, true))
         fail("cannot open " + device);
 }
 
-std::uint32_t BenchLink::prescribedWaitMs() const {
-    const LinkSettings& s = ctx_.settings;
+std::uint32_t prescribedWaitMs(const LinkContext& ctx) {
+    const LinkSettings& s = ctx.settings;
     return s.QuickAnswerEnd == 1 ? frameSilenceMs(s)
-                                 : ctx_.timeouts.RIT[timeoutSlot(s.speedIndex)] + s.TimeGapPrg;
+                                 : ctx.timeouts.RIT[timeoutSlot(s.speedIndex)] + s.TimeGapPrg;
+}
+
+BenchLink::BenchLink(const std::string& device, std::uint32_t baud, bool quick)
+    : ctx_(devices_, pump_, clock_, dialogs_) {
+    openBenchLink(ctx_, device, baud, quick);
+}
+
+std::uint32_t BenchLink::prescribedWaitMs() const {
+    return bench::prescribedWaitMs(ctx_);
 }
 
 double BenchLink::prescribedWaitAsSleptMs(int rounds) {

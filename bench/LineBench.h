@@ -23,6 +23,13 @@ const char* answerEndName(bool quick);
 // Time of `chars` characters of 10 bits (start, 8 data, stop) at `baud`, in ms.
 double lineTimeMs(double chars, std::uint32_t baud);
 
+// Sets the link to flowsim's device at `baud` (and so its timeouts) with the chosen answer
+// end, no exchange log, and opens it.
+void openBenchLink(LinkContext& ctx, const std::string& device, std::uint32_t baud, bool quick);
+// What the link's answer end waits by rule after a whole answer: the interval timeout, or
+// 3.5 characters of silence.
+std::uint32_t prescribedWaitMs(const LinkContext& ctx);
+
 // The link on flowsim's device, opened; `baud` sets the speed (and so the timeouts).
 class BenchLink {
 public:

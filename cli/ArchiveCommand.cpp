@@ -6,6 +6,7 @@
 #include "archive/ArchiveTransfer.h"
 #include "cli/CliNumbers.h"
 #include "cli/Commands.h"
+#include "cli/StatusLine.h"
 #include "model/DeviceImage.h"
 
 #include <atomic>
@@ -14,7 +15,6 @@
 #include <memory>
 #include <ostream>
 #include <string>
-#include <unistd.h>
 
 namespace flowcfg {
 
@@ -60,40 +60,27 @@ std::optional<std::uint32_t> framesOf(const std::string& text) {
     return static_cast<std::uint32_t>(cliNumber(text, 1, 0xFFFFFFFF, "--frames"));
 }
 
-// The status line on stderr: rewritten in place on a terminal, otherwise every change but the
-// block progress, which is printed every 100 blocks.
+// The transfer's status on a StatusLine: on a terminal every change, otherwise every change
+// but the block progress, which is printed every 100 blocks.
 class ProgressLine {
 public:
-    explicit ProgressLine(std::ostream& err) : err_(err), terminal_(::isatty(STDERR_FILENO) == 1) {}
-    ~ProgressLine() { finish(); }
-    ProgressLine(const ProgressLine&) = delete;
-    ProgressLine& operator=(const ProgressLine&) = delete;
+    explicit ProgressLine(std::ostream& err) : line_(err) {}
 
     void show(const ArchiveTransfer& t) {
         const std::string& status = t.status();
         if (status == last_)
             return;
         last_ = status;
-        if (terminal_) {
-            err_ << '\r' << status << "\033[K" << std::flush;
-            open_ = true;
-            return;
-        }
         const bool progress = status.rfind("Прочитан блок #", 0) == 0;
         // The status names block blocksRead() (counted before it is stored).
-        if (!progress || t.blocksRead() % 100 == 0 || t.blocksRead() + 1 >= t.blocksPlanned())
-            err_ << status << '\n';
+        if (line_.terminal() || !progress || t.blocksRead() % 100 == 0 ||
+            t.blocksRead() + 1 >= t.blocksPlanned())
+            line_.show(status);
     }
-    void finish() {
-        if (open_)
-            err_ << '\n';
-        open_ = false;
-    }
+    void finish() { line_.finish(); }
 
 private:
-    std::ostream& err_;
-    bool terminal_;
-    bool open_ = false;
+    StatusLine line_;
     std::string last_;
 };
 

@@ -20,5 +20,7 @@ void addMeasureCommands(CLI::App& app, Session& session);
 void addConfigCommands(CLI::App& app, Session& session);
 // The same over the given rows, which must outlive the run (tests use tables of their own).
 void addPageCommands(CLI::App& app, Session& session, PageList pages);
+// config read, config write: the whole configuration and profile files.
+void addWholeConfigCommands(CLI::App& app, Session& session);
 
 } // namespace flowcfg

@@ -12,6 +12,7 @@ void addAllCommands(CLI::App& app, flowcfg::Session& session) {
     flowcfg::addArchiveCommands(app, session);
     flowcfg::addMeasureCommands(app, session);
     flowcfg::addConfigCommands(app, session);
+    flowcfg::addWholeConfigCommands(app, session);
 }
 
 } // namespace

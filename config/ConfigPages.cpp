@@ -1,5 +1,6 @@
 #include "config/ConfigPages.h"
 
+#include "config/ScreenPaths.h"
 #include "model/GroupIo.h"
 #include "model/RegisterMap.h"
 
@@ -47,6 +48,27 @@ const PageSection& ConfigPages::sectionOf(PagePart part) const {
 void ConfigPages::showAll() {
     for (PageModel& p : pages_)
         p.showAll(image_);
+}
+
+void ConfigPages::showGroup(GroupId id) {
+    const GroupDescriptor& g = group(id);
+    for (PageModel& p : pages_)
+        for (std::size_t s = 0; s < p.definition().sections.size(); ++s)
+            if (std::ranges::any_of(p.controls(), [&](const ControlSpec& c) {
+                    return c.section == s && c.member != nullptr && readFills(g, c.member);
+                }))
+                p.show(image_, static_cast<std::uint8_t>(s));
+    if (changed)
+        changed();
+}
+
+void ConfigPages::showSummaries() {
+    const std::string prefix = std::string(pages::allSettings) + "/";
+    for (PageModel& p : pages_)
+        if (p.definition().path.starts_with(prefix))
+            p.showAll(image_);
+    if (changed)
+        changed();
 }
 
 void ConfigPages::show(PagePart part) {

@@ -18,6 +18,7 @@
 #include "config/PageRegistry.h"
 #include "link/LinkContext.h"
 #include "model/DeviceImage.h"
+#include "model/RegisterMap.h"
 #include "model/WriteGuard.h"
 
 #include <functional>
@@ -60,6 +61,12 @@ public:
 
     // Shows every section of every page (start-up, a loaded profile).
     void showAll();
+    // Shows every page section with a control that a read of the group fills, then runs
+    // changed (the whole-configuration read, group by group).
+    void showGroup(GroupId id);
+    // Shows the read-only summary pages of "ВСЕ НАСТРОЙКИ" from the image, then runs changed:
+    // after a whole-configuration read or write and a loaded profile.
+    void showSummaries();
     // Shows / takes the buttons' own section and their other parts.
     void show(PagePart part);
     TakeResult take(PagePart part);

@@ -5,13 +5,15 @@
 #   transaction_bench   one FC3 x 49 against a libmodbus client (prescribed waiting apart)
 #   archive_line_bench  the archive download at 19200 and 115200 against the line time
 #   poll_cycle_bench    the poll cycle at 19200 and 115200 against its prescribed floor
+#   whole_config_bench  the whole-configuration write and read at 19200 and 115200 against
+#                       their pauses, line time and prescribed waits
 # With --all, the file benchmarks follow (archive export, profile load). The line benchmarks
-# take about two minutes; run them on a quiet machine.
+# take about four minutes; run them on a quiet machine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 
-line=(transaction_bench archive_line_bench poll_cycle_bench)
+line=(transaction_bench archive_line_bench poll_cycle_bench whole_config_bench)
 files=(archive_export_bench profile_load_bench)
 run=("${line[@]}")
 if [[ ${1:-} == --all ]]; then run+=("${files[@]}"); fi

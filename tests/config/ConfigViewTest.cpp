@@ -4,17 +4,20 @@
 
 #include "app/ConfigPageViews.h"
 #include "app/MainWindow.h"
+#include "app/WholeConfigPanel.h"
 #include "config/MeasurementPages.h"
 #include "config/SensorPages.h"
 #include "tests/app/WindowFixture.h"
 #include "tests/config/TestPages.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QFontInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <gtest/gtest.h>
 
@@ -222,6 +225,51 @@ TEST_F(ConfigViewTest, CommandButtonsAndTheItemOfAnOtherCode) {
         EXPECT_EQ(year->count(), count) << code;
         EXPECT_EQ(year->currentText(), QString::fromUtf8(text)) << code;
     }
+}
+
+// "ВСЕ НАСТРОЙКИ" and the menu: the whole configuration from the meter into every page, the
+// panel shown with its bar while the sequence runs, the image into the meter, a profile load.
+TEST_F(ConfigViewTest, WholeConfigurationButtonsAndMenuEntries) {
+    WholeConfigPanel& whole = window->wholeConfig();
+    for (const auto caption :
+         {kLoadFileCaption, kSaveFileCaption, kReadAllCaption, kWriteAllCaption})
+        ASSERT_NE(whole.button(caption), nullptr) << caption;
+    EXPECT_TRUE(
+        window->pageContainer(pages::allSettings)->isAncestorOf(whole.button(kReadAllCaption)));
+    EXPECT_EQ(window->readAllAction()->text(), "Прочитать все настройки из прибора");
+    EXPECT_EQ(window->writeAllAction()->text(), "Записать все настройки в прибор");
+
+    m().setReg(0x104D, 9100);
+    int mostSteps = 0;
+    QString caption;
+    pump.onEvents = [&] {
+        if (!whole.progressPanel()->isHidden()) {
+            mostSteps = std::max(mostSteps, whole.bar()->value());
+            caption = whole.caption()->text();
+        }
+    };
+    window->readAllAction()->trigger();
+    pump.onEvents = nullptr;
+    EXPECT_EQ(edit(page::output1, "f_max")->text(), "9100");
+    EXPECT_EQ(caption, "ИДЕТ ЧТЕНИЕ ДАННЫХ");
+    EXPECT_EQ(mostSteps, 10); // seen in the pauses: the last line ends without one
+    EXPECT_TRUE(whole.progressPanel()->isHidden());
+    EXPECT_EQ(dialogs.texts().back(), "Прочитаны все параметры прибора.");
+
+    window->image().output.f_max = 8200; // as a loaded profile would leave it
+    whole.button(kWriteAllCaption)->click();
+    EXPECT_EQ(m().reg(0x104D), 8200);
+    EXPECT_EQ(dialogs.texts().back(), "Запись всех настроек успешно осуществлена.");
+
+    const auto file = dir.path() / "saved.prf";
+    dialogs.saveFiles.push_back(file.string());
+    whole.button(kSaveFileCaption)->click();
+    EXPECT_EQ(dialogs.texts().back(), "Данные конфигурации сохранены в файле.");
+    window->image().output.f_max = 1;
+    dialogs.openFiles.push_back(file.string());
+    whole.button(kLoadFileCaption)->click();
+    EXPECT_EQ(dialogs.texts().back(), "Данные конфигурации прочитаны из файла.");
+    EXPECT_EQ(edit(page::output1, "f_max")->text(), "8200");
 }
 
 } // namespace
