@@ -5,12 +5,14 @@
 #include "app/MeasurePage.h"
 #include "app/ProgramSettingsPage.h"
 #include "app/QtText.h"
+#include "config/DeviceServicePages.h"
 #include "link/LinkSettings.h"
 #include "link/Ports.h"
 #include "profiles/ProfileFile.h"
 
 #include <QCloseEvent>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QVBoxLayout>
 
 namespace flowcfg {
@@ -18,6 +20,8 @@ namespace flowcfg {
 namespace {
 
 constexpr const char* kRecentProfile = "recent.prf";
+// How long a progress text stays in the status bar.
+constexpr int kProgressShownMs = 5000;
 
 } // namespace
 
@@ -40,6 +44,9 @@ MainWindow::MainWindow(AppCore& core, QWidget* parent) : QMainWindow(parent), co
     configViews_ = new ConfigPageViews(core_.config(), *tree_, this);
     // A page rule moved the link (the network write): the selectors and the status line follow.
     core_.config().linkChanged = [this] { programPage_->showLinkStatus(); };
+    core_.config().progress = [this](std::string_view text) {
+        statusBar()->showMessage(qs(text), kProgressShownMs);
+    };
 
     connect(tree_->mainTabs(), &QTabWidget::currentChanged, this,
             [this](int index) { onMainPageChanged(index); });
@@ -55,6 +62,7 @@ MainWindow::MainWindow(AppCore& core, QWidget* parent) : QMainWindow(parent), co
 
 MainWindow::~MainWindow() {
     core_.config().linkChanged = nullptr;
+    core_.config().progress = nullptr;
 }
 
 void MainWindow::buildMenu() {
@@ -63,6 +71,15 @@ void MainWindow::buildMenu() {
     saveProfile_ = file->addAction(QStringLiteral("Записать профиль настроек в файл"));
     connect(loadProfile_, &QAction::triggered, this, [this] { loadProfileFromFile(); });
     connect(saveProfile_, &QAction::triggered, this, [this] { saveProfileToFile(); });
+    QMenu* view = menuBar()->addMenu(QStringLiteral("Вид"));
+    servicePages_ = view->addAction(QStringLiteral("Служебные страницы"));
+    servicePages_->setCheckable(true);
+    connect(servicePages_, &QAction::toggled, this, [this](bool on) { showServicePages(on); });
+}
+
+void MainWindow::showServicePages(bool on) {
+    core_.tools().TAB.ServicePagesEn = on ? 1 : 0;
+    tree_->setServiceTabsVisible(on);
 }
 
 void MainWindow::startUp() {
@@ -91,6 +108,7 @@ void MainWindow::startUp() {
     showImage();
 
     tree_->applyStartVisibility(tools.TAB.ElClearTabEn == 1);
+    servicePages_->setChecked(tools.TAB.ServicePagesEn == 1);
     selectProfilePages();
     applyTitle();
 
@@ -101,7 +119,11 @@ void MainWindow::startUp() {
 void MainWindow::showImage() {
     core_.measure().refreshOutputsLamp();
     measurePage_->render();
-    configViews_->showImage();
+    ConfigPages& config = core_.config();
+    config.showAll();
+    // The date selectors of "СЛУЖЕБНЫЕ ПАР." start on today.
+    chooseServiceDate(config, core_.env().clock.now());
+    configViews_->renderAll();
 }
 
 bool MainWindow::shutDown() {
@@ -183,6 +205,11 @@ void MainWindow::loadProfileFromFile() {
 
 void MainWindow::saveProfileToFile() {
     AppEnvironment& env = core_.env();
+    // The service entries go into the profile as the pages show them; one that does not parse
+    // abandons the save after its message.
+    configViews_->collectAll();
+    if (!takeServiceEntries(core_.config()))
+        return;
     const auto file = env.dialogs.chooseSaveFile();
     if (!file)
         return;

@@ -57,6 +57,8 @@ public:
 
     QAction* loadProfileAction() const { return loadProfile_; }
     QAction* saveProfileAction() const { return saveProfile_; }
+    // "Вид" > "Служебные страницы": checkable, remembered in recent.prf.
+    QAction* servicePagesAction() const { return servicePages_; }
 
     // "Прочитать профиль настроек из файла" and "Записать профиль настроек в файл".
     void loadProfileFromFile();
@@ -71,6 +73,7 @@ private:
     void buildMenu();
     void onMainPageChanged(int index);
     void showImage();
+    void showServicePages(bool on);
     void selectProfilePages();
     void keepPageSelection();
     void applyTitle();
@@ -86,6 +89,7 @@ private:
     QTimer pollTimer_;
     QAction* loadProfile_ = nullptr;
     QAction* saveProfile_ = nullptr;
+    QAction* servicePages_ = nullptr;
     bool shutDownDone_ = false;
 };
 
