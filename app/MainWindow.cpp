@@ -6,6 +6,7 @@
 #include "app/ProgramSettingsPage.h"
 #include "app/QtText.h"
 #include "app/WholeConfigPanel.h"
+#include "config/DeviceServicePages.h"
 #include "link/LinkSettings.h"
 #include "link/Ports.h"
 #include "profiles/ProfileFile.h"
@@ -13,6 +14,7 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QVBoxLayout>
 
 namespace flowcfg {
@@ -20,6 +22,8 @@ namespace flowcfg {
 namespace {
 
 constexpr const char* kRecentProfile = "recent.prf";
+// How long a progress text stays in the status bar.
+constexpr int kProgressShownMs = 5000;
 
 } // namespace
 
@@ -48,6 +52,9 @@ MainWindow::MainWindow(AppCore& core, QWidget* parent) : QMainWindow(parent), co
     layout->addWidget(whole_->progressPanel());
     // A page rule moved the link (the network write): the selectors and the status line follow.
     core_.config().linkChanged = [this] { programPage_->showLinkStatus(); };
+    core_.config().progress = [this](std::string_view text) {
+        statusBar()->showMessage(qs(text), kProgressShownMs);
+    };
 
     connect(tree_->mainTabs(), &QTabWidget::currentChanged, this,
             [this](int index) { onMainPageChanged(index); });
@@ -63,6 +70,7 @@ MainWindow::MainWindow(AppCore& core, QWidget* parent) : QMainWindow(parent), co
 
 MainWindow::~MainWindow() {
     core_.config().linkChanged = nullptr;
+    core_.config().progress = nullptr;
 }
 
 void MainWindow::buildMenu() {
@@ -77,6 +85,15 @@ void MainWindow::buildMenu() {
     writeAll_ = file->addAction(QStringLiteral("Записать все настройки в прибор"));
     connect(readAll_, &QAction::triggered, this, [this] { whole_->readAll(); });
     connect(writeAll_, &QAction::triggered, this, [this] { whole_->writeAll(); });
+    QMenu* view = menuBar()->addMenu(QStringLiteral("Вид"));
+    servicePages_ = view->addAction(QStringLiteral("Служебные страницы"));
+    servicePages_->setCheckable(true);
+    connect(servicePages_, &QAction::toggled, this, [this](bool on) { showServicePages(on); });
+}
+
+void MainWindow::showServicePages(bool on) {
+    core_.tools().TAB.ServicePagesEn = on ? 1 : 0;
+    tree_->setServiceTabsVisible(on);
 }
 
 void MainWindow::startUp() {
@@ -105,6 +122,7 @@ void MainWindow::startUp() {
     showImage();
 
     tree_->applyStartVisibility(tools.TAB.ElClearTabEn == 1);
+    servicePages_->setChecked(tools.TAB.ServicePagesEn == 1);
     selectProfilePages();
     applyTitle();
 
@@ -115,7 +133,11 @@ void MainWindow::startUp() {
 void MainWindow::showImage() {
     core_.measure().refreshOutputsLamp();
     measurePage_->render();
-    configViews_->showImage();
+    ConfigPages& config = core_.config();
+    config.showAll();
+    // The date selectors of "СЛУЖЕБНЫЕ ПАР." start on today.
+    chooseServiceDate(config, core_.env().clock.now());
+    configViews_->renderAll();
 }
 
 bool MainWindow::shutDown() {
@@ -198,6 +220,11 @@ bool MainWindow::loadProfileFromFile() {
 
 bool MainWindow::saveProfileToFile() {
     AppEnvironment& env = core_.env();
+    // The service entries go into the profile as the pages show them; one that does not parse
+    // abandons the save after its message.
+    configViews_->collectAll();
+    if (!takeServiceEntries(core_.config()))
+        return false;
     const auto file = env.dialogs.chooseSaveFile();
     if (!file)
         return false;

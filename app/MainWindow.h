@@ -61,6 +61,8 @@ public:
     QAction* saveProfileAction() const { return saveProfile_; }
     QAction* readAllAction() const { return readAll_; }
     QAction* writeAllAction() const { return writeAll_; }
+    // "Вид" > "Служебные страницы": checkable, remembered in recent.prf.
+    QAction* servicePagesAction() const { return servicePages_; }
 
     // "Прочитать профиль настроек из файла" and "Записать профиль настроек в файл"; false
     // when the dialog was cancelled or the file could not be written.
@@ -76,6 +78,7 @@ private:
     void buildMenu();
     void onMainPageChanged(int index);
     void showImage();
+    void showServicePages(bool on);
     void selectProfilePages();
     void keepPageSelection();
     void applyTitle();
@@ -94,6 +97,7 @@ private:
     QAction* saveProfile_ = nullptr;
     QAction* readAll_ = nullptr;  // the whole configuration from the meter
     QAction* writeAll_ = nullptr; // and into it
+    QAction* servicePages_ = nullptr;
     bool shutDownDone_ = false;
 };
 

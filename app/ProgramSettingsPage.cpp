@@ -156,12 +156,7 @@ void ProgramSettingsPage::refreshPorts() {
 }
 
 void ProgramSettingsPage::checkLink() {
-    OperationGuard guard(ctx_);
-    if (!guard)
-        return;
-    if (stopPolling_)
-        stopPolling_();
-    checkConnection(ctx_);
+    checkConnection(ctx_, stopPolling_); // does nothing while another operation exchanges
 }
 
 void ProgramSettingsPage::onPortChosen(int index) {

@@ -153,10 +153,13 @@ std::vector<QTabWidget*> ScreenTree::allTabControls() const {
 void ScreenTree::applyStartVisibility(bool electrodeCleaningTab) {
     setTabVisible(pages::archive, true);
     setTabVisible(pages::service, electrodeCleaningTab);
-    setTabVisible(pages::servicePar, false);
-    setTabVisible(pages::extSensors, false);
-    setTabVisible(pages::allSettings, false);
-    setTabVisible(pages::connectorSwitch, false);
+    setServiceTabsVisible(false);
+}
+
+void ScreenTree::setServiceTabsVisible(bool visible) {
+    for (const std::string_view path :
+         {pages::servicePar, pages::extSensors, pages::allSettings, pages::connectorSwitch})
+        setTabVisible(path, visible);
 }
 
 } // namespace flowcfg

@@ -69,6 +69,9 @@ public:
     // electrodeCleaningTab, the service pages "СЛУЖЕБНЫЕ ПАР.", "ВНЕШН. ДАТЧИКИ",
     // "ВСЕ НАСТРОЙКИ" and "ПЕРЕКЛ. ТЕХНОЛОГ. РАЗЪЕМА" hidden.
     void applyStartVisibility(bool electrodeCleaningTab);
+    // Shows or hides the tabs of those four service pages together (menu "Вид" >
+    // "Служебные страницы").
+    void setServiceTabsVisible(bool visible);
 
 private:
     struct Slot {

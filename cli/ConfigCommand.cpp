@@ -16,6 +16,7 @@
 #include "cli/CliNumbers.h"
 #include "cli/Commands.h"
 #include "config/ConfigPages.h"
+#include "link/LinkSettings.h"
 #include "model/Encodings.h"
 #include "model/RegisterMap.h"
 
@@ -377,7 +378,7 @@ public:
             printFields(session_, image, fieldsOf(pages, partsOf(group, list_)), b.reads);
     }
 
-    void set(const std::string& name, const std::vector<std::string>& texts) {
+    void set(const std::string& name, const std::vector<std::string>& texts, bool keepLink) {
         const PagePart group = groupNamed(name);
         const SectionButtons& b = buttonsOf(group, list_);
         if (b.writes.empty())
@@ -391,10 +392,20 @@ public:
         const std::vector<Assignment> changes = assignments(fields, "group " + name, texts);
         if (changes.empty() && !asRead)
             throw UsageError("set: name at least one FIELD=VALUE");
-        if (!quietRead(session_, pages, group))
+        if (b.reads.empty()) {
+            requireEveryField(name, fields, changes);
+            if (!readUntaken(pages, b.writes, fields))
+                return;
+            pages.show(group); // the fields that are kept, not sent, as the image holds them
+        } else if (!quietRead(session_, pages, group)) {
             return;
+        }
         for (const Assignment& a : changes)
             apply(image, a);
+        // The network write moves the link; it stays moved even when the lock then fails.
+        pages.linkChanged = [this, &pages, keepLink] {
+            linkMoved(pages.link().settings, keepLink);
+        };
         if (!finished(session_, pages.write(group)))
             return;
         pages.show(group);
@@ -425,22 +436,81 @@ private:
         throw UsageError("no group \"" + name + "\" (flowcfg-cli groups lists them)");
     }
 
+    // Where nothing can be read first, nothing may go out as a default: every field that is
+    // sent must be named.
+    static void requireEveryField(std::string_view owner, const std::vector<Field>& fields,
+                                  const std::vector<Assignment>& changes) {
+        for (const Field& f : fields)
+            if (settable(*f.def) && !f.def->notSent &&
+                std::ranges::none_of(changes,
+                                     [&](const Assignment& a) { return a.field.def == f.def; }))
+                throw UsageError(std::string(owner) + ": name every field; " +
+                                 std::string(f.def->id) + " is missing");
+    }
+
+    // What a write sends that none of its fields takes (the number that goes with a chosen
+    // date) is read from the meter first, by the first group of the map that reads it, so it
+    // goes back as the meter holds it and not as a default.
+    bool readUntaken(ConfigPages& pages, std::span<const GroupTransfer> writes,
+                     const std::vector<Field>& fields) {
+        DeviceImage& image = pages.image();
+        const auto at = [&image](ImageMember m) {
+            return m == nullptr ? nullptr
+                                : std::visit([](auto* p) -> const void* { return p; }, m(image));
+        };
+        std::vector<GroupTransfer> reads;
+        for (const GroupTransfer& w : writes)
+            for (const FieldDescriptor& sent : group(w.group).fields) {
+                const void* where = at(sent.member);
+                if (where == nullptr || std::ranges::any_of(fields, [&](const Field& f) {
+                        return at(f.def->member) == where || at(f.def->low) == where;
+                    }))
+                    continue;
+                for (const GroupDescriptor& g : registerMap())
+                    if (g.readable() && readFills(g, sent.member)) {
+                        if (std::ranges::none_of(
+                                reads, [&](const GroupTransfer& r) { return r.group == g.id; }))
+                            reads.push_back({.group = g.id, .pauseBeforeMs = 100});
+                        break;
+                    }
+            }
+        if (reads.empty())
+            return true;
+        ReadOperation read;
+        read.steps = readSteps(image, reads);
+        return finished(session_, runReadOperation(session_.link(), read));
+    }
+
+    // The link settings to use from now on, and with keepLink the same in dev.dat of --dir
+    // (its other keys as they are).
+    void linkMoved(const LinkSettings& now, bool keepLink) {
+        const char parity[] = {'N', 'O', 'E'};
+        session_.out << "link from now on: --baud " << baudOfSpeedIndex(now.speedIndex)
+                     << " --parity " << (now.parity < 3 ? parity[now.parity] : 'N') << " --address "
+                     << now.NetAdrr << '\n';
+        if (!keepLink)
+            return;
+        LinkSettings file = readLinkSettings(session_.options.dir);
+        file.speedIndex = now.speedIndex;
+        file.parity = now.parity;
+        file.NetAdrr = now.NetAdrr;
+        std::string error;
+        if (writeLinkSettings(file, &error))
+            session_.out << "dev.dat: Settings=" << composeSettingsText(now.speedIndex, now.parity)
+                         << " NetAdrr=" << now.NetAdrr << '\n';
+        else
+            session_.fail(kExitUsage, "dev.dat: " + error);
+    }
+
     // A button that takes its section: the fields not named are read first where the section
     // has a read; where it has none, every field must be named.
     bool prepareTake(ConfigPages& pages, CommandRef ref, const std::vector<Field>& fields,
                      const std::vector<Assignment>& changes) {
         const SectionButtons& b = buttonsOf(ref.part, list_);
-        if (b.reads.empty()) {
-            for (const Field& f : fields)
-                if (settable(*f.def) && !f.def->notSent &&
-                    std::ranges::none_of(changes,
-                                         [&](const Assignment& a) { return a.field.def == f.def; }))
-                    throw UsageError(std::string(commandOf(ref, list_).name) +
-                                     ": name every field; " + std::string(f.def->id) +
-                                     " is missing");
-        } else if (!quietRead(session_, pages, ref.part)) {
+        if (b.reads.empty())
+            requireEveryField(commandOf(ref, list_).name, fields, changes);
+        else if (!quietRead(session_, pages, ref.part))
             return false;
-        }
         for (const Assignment& a : changes)
             apply(pages.image(), a);
         return true;
@@ -467,14 +537,24 @@ void addPageCommands(CLI::App& app, Session& session, PageList pages) {
     auto* set = app.add_subcommand(
         "set", "read a parameter group, change the named fields and write it back; the other "
                "fields go back exactly as read (the question is answered by --yes); a group "
-               "that takes no field is written back as read");
+               "that takes no field is written back as read. A group "
+               "the meter cannot read back (network, service-date) needs every field named. "
+               "After set network the meter answers at its new address, speed and parity: "
+               "the line \"link from now on: --baud B --parity P --address A\" gives the "
+               "options to reach it (even when the lock at the new settings then fails)");
     auto setName = std::make_shared<std::string>();
     auto setValues = std::make_shared<std::vector<std::string>>();
+    auto keepLink = std::make_shared<bool>(false);
     set->add_option("GROUP", *setName, "group name (see groups)")->required();
     set->add_option("FIELD=VALUE", *setValues,
                     "new value of a field; lists take the register code or the item text, a row of "
                     "a bit grid a word (ovld_en=0x0041) or one cell (ovld_en.general=1)");
-    set->callback([commands, setName, setValues] { commands->set(*setName, *setValues); });
+    set->add_flag("--update-dev-dat", *keepLink,
+                  "after set network: also write the new speed, parity and address into dev.dat "
+                  "of --dir, so later runs reach the meter without options");
+    set->callback([commands, setName, setValues, keepLink] {
+        commands->set(*setName, *setValues, *keepLink);
+    });
 
     auto* press = app.add_subcommand(
         "do", "press a command button of a page (blink, restart, cleaning on/off, ...): what it "

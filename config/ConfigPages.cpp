@@ -144,6 +144,9 @@ WriteOperation ConfigPages::writeOperation(PagePart part) {
     const SectionButtons& b = sectionOf(part).buttons;
     WriteOperation op = guardedWrite(b, part);
     op.success = b.writeSuccess;
+    op.reportsLock = b.reportsLock;
+    if (b.admits != nullptr)
+        op.admits = [this, check = b.admits, part] { return check(*this, part); };
     if (b.writeTakes)
         op.take = [this, part] { return take(part) == TakeResult::Taken; };
     if (!b.leadingWrites.empty()) {
@@ -170,7 +173,8 @@ OperationOutcome ConfigPages::write(PagePart part) {
 }
 
 bool ConfigPages::isRead(CommandRef ref) const {
-    return commandOf(ref, definitions_).writes.empty();
+    const CommandButton& c = commandOf(ref, definitions_);
+    return c.writes.empty() && c.operation == nullptr;
 }
 
 ReadOperation ConfigPages::commandReadOperation(CommandRef ref) {
@@ -184,6 +188,11 @@ ReadOperation ConfigPages::commandReadOperation(CommandRef ref) {
 WriteOperation ConfigPages::commandWriteOperation(CommandRef ref) {
     const CommandButton& c = commandOf(ref, definitions_);
     const PagePart part = ref.part;
+    if (c.operation != nullptr) {
+        WriteOperation op = c.operation();
+        op.onStart = startOf(c.stopsPolling);
+        return op;
+    }
     WriteOperation op = guardedWrite(c, part);
     op.success = c.success;
     if (c.takes)

@@ -58,6 +58,13 @@ public:
         if (linkChanged)
             linkChanged();
     }
+    // Shows what a long write is doing now in the status area ("Идет запись параметров
+    // обмена"); page rules call it through showProgress().
+    std::function<void(std::string_view)> progress;
+    void showProgress(std::string_view text) {
+        if (progress)
+            progress(text);
+    }
 
     // Shows every section of every page (start-up, a loaded profile).
     void showAll();

@@ -22,11 +22,19 @@ template <class T> T& member(const ControlSpec& def, DeviceImage& image) {
     return **p;
 }
 
-// 16- and 32-bit members alike, for the integer fields.
+// The low half of a number held in two 16-bit members.
+std::uint16_t& lowHalf(const ControlSpec& def, DeviceImage& image) {
+    return *std::get<std::uint16_t*>(def.low(image));
+}
+
+// 16- and 32-bit members alike, and a number held in two halves, for the integer fields.
 std::uint32_t integerOf(const ControlSpec& def, DeviceImage& image) {
     const ValueRef ref = def.member(image);
     if (const auto* p = std::get_if<std::uint32_t*>(&ref))
         return **p;
+    if (def.low != nullptr)
+        return static_cast<std::uint32_t>(member<std::uint16_t>(def, image)) << 16 |
+               lowHalf(def, image);
     return member<std::uint16_t>(def, image);
 }
 
@@ -40,9 +48,19 @@ template <class T> bool storeWithin(T& target, std::int64_t value) {
 }
 
 bool storeInteger(const ControlSpec& def, DeviceImage& image, std::int64_t value) {
+    if (def.atMost != 0 && value > def.atMost)
+        value = def.atMost;
     const ValueRef ref = def.member(image);
     if (const auto* p = std::get_if<std::uint32_t*>(&ref))
         return storeWithin(**p, value);
+    if (def.low != nullptr) {
+        std::uint32_t both = 0;
+        if (!storeWithin(both, value))
+            return false;
+        member<std::uint16_t>(def, image) = static_cast<std::uint16_t>(both >> 16);
+        lowHalf(def, image) = static_cast<std::uint16_t>(both & 0xFFFF);
+        return true;
+    }
     return storeWithin(member<std::uint16_t>(def, image), value);
 }
 
@@ -243,13 +261,18 @@ void PageModel::showControl(const ControlSpec& def, ControlState& state, DeviceI
 }
 
 void PageModel::remember(const ControlSpec& def, ControlState& state, DeviceImage& image) {
-    if (takesInput(def.kind))
-        state.shown = ShownValue{state.text, state.index, valueOf(def.member(image))};
+    if (!takesInput(def.kind))
+        return;
+    const MemberValue value =
+        def.low != nullptr ? MemberValue{integerOf(def, image)} : valueOf(def.member(image));
+    state.shown = ShownValue{state.text, state.index, value};
 }
 
 bool PageModel::takeControl(const ControlSpec& def, const ControlState& state, DeviceImage& image,
                             Dialogs& dialogs) {
     if (asShown(def, state)) {
+        if (def.low != nullptr)
+            return storeInteger(def, image, std::get<std::uint32_t>(state.shown->value));
         store(def.member(image), state.shown->value);
         return true;
     }

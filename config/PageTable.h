@@ -114,7 +114,13 @@ struct ControlSpec {
     bool hidden = false;       // kept in the model but not on the screen
     std::string_view box = {}; // caption of the frame it sits in within its section
     InputMessage message = InputMessage::Integer; // Integer: what a bad text says
-    std::string_view unit = {};                   // shown after the field
+    // Integer: the member holds the high 16 bits and `low` the low 16 bits of one unsigned
+    // 32-bit number, shown and typed as one (the factory number, NUM_HI and NUM_LO).
+    ImageMember low = nullptr;
+    // Integer: a value above it is stored as it, not refused (the panel password: 9999); 0
+    // for none.
+    std::uint32_t atMost = 0;
+    std::string_view unit = {}; // shown after the field
     // Taken into the image (profiles and the whole-configuration operations use it) but sent
     // by none of the section's writes: the command line refuses to set it.
     bool notSent = false;
@@ -141,6 +147,9 @@ class ConfigPages;
 // image, the link (settings, clock, pump) and the window's callbacks (linkChanged). `part` is
 // the button's own section.
 using ButtonHook = void (*)(ConfigPages& pages, PagePart part);
+// A page rule a write must pass before anything is sent (the network write refuses the
+// broadcast address): false ends the write; the rule has shown its own message.
+using ButtonCheck = bool (*)(ConfigPages& pages, PagePart part);
 
 // The "ПРОЧИТАТЬ" / "ЗАПИСАТЬ" pair of a section. A section without a name has no buttons;
 // one without reads has no read button, one without writes no write button.
@@ -169,6 +178,10 @@ struct SectionButtons {
     bool writeTakes = true;
     ButtonHook beforeWrites = nullptr; // after the unlock, right before the first write
     ButtonHook afterWrites = nullptr;  // once every write succeeded, before the lock
+    ButtonCheck admits = nullptr;      // once the port is open, before anything is sent
+    // A lock that fails is shown with the outcome box instead of the success box (the network
+    // write locks at the new settings: a meter that does not answer there must be told).
+    bool reportsLock = false;
 
     constexpr bool any() const { return !name.empty(); }
 };
@@ -192,6 +205,10 @@ struct CommandButton {
     bool stopsPolling = false; // stops the measurement poll first
     ButtonHook beforeWrites = nullptr;
     ButtonHook afterWrites = nullptr;
+    // An operation of a lower layer that the button runs instead of one built from the row
+    // ("ПРОВЕРИТЬ СВЯЗЬ" runs the program-settings page's check); the row's writes, guard and
+    // texts then only say what it does.
+    WriteOperation (*operation)() = nullptr;
 };
 
 struct PageSection {
@@ -254,6 +271,8 @@ constexpr bool controlFits(const PageDefinition& page, const ControlSpec& c) {
     if (c.label.kind == LabelFill::Kind::Bits && c.label.bits.empty())
         return false;
     if ((c.kind == ControlKind::BitRow) == c.columns.empty())
+        return false;
+    if ((c.low != nullptr || c.atMost != 0) && c.kind != ControlKind::Integer)
         return false;
     return !c.showsAnyCode || c.kind == ControlKind::List;
 }

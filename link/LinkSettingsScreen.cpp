@@ -8,21 +8,17 @@ namespace flowcfg {
 
 namespace {
 
-constexpr std::string_view kSpeeds[] = {"1200",  "2400",  "4800",  "9600",
-                                        "19200", "38400", "57600", "115200"};
-constexpr std::string_view kParities[] = {"Без паритета", "Нечетный", "Четный"};
-constexpr std::uint16_t kFirstSpeedIndex = 3;
 constexpr int kAddressCount = 248;
 constexpr int kUnknownSpeedItem = 3; // "9600"
 
 } // namespace
 
 std::span<const std::string_view> speedItems() {
-    return kSpeeds;
+    return kSpeedItems;
 }
 
 std::span<const std::string_view> parityItems() {
-    return kParities;
+    return kParityItems;
 }
 
 const std::vector<std::string>& addressItems() {
@@ -40,8 +36,9 @@ const std::vector<std::string>& addressItems() {
 LinkSelection linkSelection(const LinkSettings& s) {
     LinkSelection out;
     const int item = static_cast<int>(s.speedIndex) - kFirstSpeedIndex;
-    out.speed = item >= 0 && item < static_cast<int>(std::size(kSpeeds)) ? item : kUnknownSpeedItem;
-    out.parity = s.parity < std::size(kParities) ? s.parity : 0;
+    out.speed =
+        item >= 0 && item < static_cast<int>(std::size(kSpeedItems)) ? item : kUnknownSpeedItem;
+    out.parity = s.parity < std::size(kParityItems) ? s.parity : 0;
     out.address = s.NetAdrr < kAddressCount ? s.NetAdrr : -1;
     out.status = linkStatusText(s);
     out.quickAnswerEnd = s.QuickAnswerEnd == 1;

@@ -13,7 +13,12 @@
 
 namespace flowcfg {
 
-// "1200" .. "115200": item i is speed index i + 3.
+// "1200" .. "115200": item i is speed index i + 3 (also the meter's network speed list).
+inline constexpr std::string_view kSpeedItems[] = {"1200",  "2400",  "4800",  "9600",
+                                                   "19200", "38400", "57600", "115200"};
+inline constexpr std::uint16_t kFirstSpeedIndex = 3;
+// item i is parity code i (also the meter's network parity list).
+inline constexpr std::string_view kParityItems[] = {"Без паритета", "Нечетный", "Четный"};
 std::span<const std::string_view> speedItems();
 // "Без паритета", "Нечетный", "Четный": item i is parity code i.
 std::span<const std::string_view> parityItems();

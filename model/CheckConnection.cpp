@@ -1,20 +1,22 @@
 #include "model/CheckConnection.h"
 
-#include "link/Outcome.h"
-#include "link/Ports.h"
 #include "model/GroupIo.h"
 
 namespace flowcfg {
 
-std::optional<ExchangeResult> checkConnection(LinkContext& ctx) {
-    if (!openPort(ctx, true))
-        return std::nullopt;
-    const ExchangeResult r = sendCommand(ctx, GroupId::Blink);
-    if (r.transportOk())
-        showSuccess(ctx.dialogs, kMeterAnsweredText);
-    else
-        showOutcome(ctx, r);
-    return r;
+WriteOperation checkConnectionOperation() {
+    WriteOperation op;
+    op.confirmation.clear();
+    op.success = kMeterAnsweredText;
+    op.guard = GuardKind::None;
+    op.steps.push_back({[](LinkContext& c) { return sendCommand(c, GroupId::Blink); }});
+    return op;
+}
+
+OperationOutcome checkConnection(LinkContext& ctx, std::function<void()> stopPolling) {
+    WriteOperation op = checkConnectionOperation();
+    op.onStart = std::move(stopPolling);
+    return runWriteOperation(ctx, op);
 }
 
 } // namespace flowcfg

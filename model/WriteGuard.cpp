@@ -139,6 +139,8 @@ OperationOutcome runWriteOperation(LinkContext& ctx, const WriteOperation& op) {
     run(op.onStart);
     if (!openPort(ctx, true))
         return ended(OperationEnd::PortFailed);
+    if (op.admits && !op.admits())
+        return ended(OperationEnd::InputRejected);
     if (auto end = prepareWrite(ctx, op))
         return *end;
     if (const ExchangeResult r = unlockFor(ctx, op.guard); !stepSucceeded(r))
@@ -149,8 +151,11 @@ OperationOutcome runWriteOperation(LinkContext& ctx, const WriteOperation& op) {
         return failed(ctx, r, unlocked); // the locks stay lifted until the next good write
     run(op.afterSteps);
     const bool locks = op.guard == GuardKind::Standard;
-    if (locks)
-        lockParameters(ctx); // its result is not looked at
+    if (locks) {
+        const ExchangeResult r = lockParameters(ctx); // looked at only where the row says so
+        if (op.reportsLock && !stepSucceeded(r))
+            return failed(ctx, r, true);
+    }
     if (const ExchangeResult r = runSteps(ctx, op.readBack.steps); !stepSucceeded(r))
         return failed(ctx, r, unlocked && !locks);
     run(op.readBack.show);

@@ -110,6 +110,12 @@ struct WriteOperation {
     // step succeeded and before the lock (the network write moves the tool's own link).
     std::function<void()> beforeSteps;
     std::function<void()> afterSteps;
+    // A rule the write must pass once the port is open, before anything is sent; false ends
+    // the operation as InputRejected (the rule has shown its own message).
+    std::function<bool()> admits;
+    // The lock's failure is shown with the outcome box and ends the operation as Failed,
+    // instead of being passed over (the network write locks at the meter's new settings).
+    bool reportsLock = false;
     // Read after the lock and shown before the success box (the clock write reads the clock
     // back); a failure there shows its box instead. Its own success text is not used.
     ReadOperation readBack;

@@ -25,6 +25,10 @@ void loadKey(IniFile& ini, std::string_view section, const ProfileKey& row, Devi
     if (!ref) {
         return;
     }
+    if ((row.flags & OnlyWhenSet) != 0 && !ini.hasKey(section, row.key)) {
+        storeInteger(*ref, std::llround(row.def.number));
+        return;
+    }
     switch (row.kind) {
     case ValueKind::Int: {
         auto value = ini.readInt(section, row.key, std::llround(row.def.number));
@@ -71,7 +75,11 @@ void saveKey(IniFile& ini, std::string_view section, const ProfileKey& row, Devi
         return;
     }
     if (const auto ref = refOf(row, image, tools)) {
-        ini.writeString(section, row.key, profileValueText(row.kind, *ref));
+        const std::string text = profileValueText(row.kind, *ref);
+        if ((row.flags & OnlyWhenSet) != 0 && text == "0" && !ini.hasKey(section, row.key)) {
+            return;
+        }
+        ini.writeString(section, row.key, text);
     }
 }
 

@@ -73,6 +73,7 @@ const ProfileKey kTab[] = {
     i("ActivePageIndex5", 0, TOOL(TAB.ActivePageIndex5), LoadSave | Last),
     i("ArchTabEn", 0, TOOL(TAB.ArchTabEn), Load),
     i("ElClearTabEn", 0, TOOL(TAB.ElClearTabEn), Load),
+    i("ServicePagesEn", 0, TOOL(TAB.ServicePagesEn), LoadSave | OnlyWhenSet),
 };
 
 const ProfileKey kPath[] = {

@@ -42,6 +42,9 @@ inline constexpr unsigned Save = 2;           // written on save
 inline constexpr unsigned Last = 4;           // saved after every other key
 inline constexpr unsigned FixedWriteBack = 8; // a load writes back `fixed`, keeps the value read
 inline constexpr unsigned FixedSave = 16;     // a save writes `fixed` / `fixedText`
+// A key the tool added to the format: a load writes it back and a save writes it only when
+// the file has it or the value is not 0, so files that lack it stay as they were.
+inline constexpr unsigned OnlyWhenSet = 32;
 inline constexpr unsigned LoadSave = Load | Save;
 } // namespace key_flags
 

@@ -31,6 +31,9 @@ struct ToolSettings {
                      ActivePageIndex4 = 0, ActivePageIndex5 = 0;
         std::int32_t ArchTabEn = 0;
         std::int32_t ElClearTabEn = 0; // 1: the electrode-cleaning screen is shown at start-up
+        // 1: the hidden service pages are shown (menu "Вид" > "Служебные страницы"); files
+        // that lack the key show them hidden.
+        std::int32_t ServicePagesEn = 0;
     } TAB;
 
     // Directories. The profile's adc_dir is saved with the text of izm_dir.

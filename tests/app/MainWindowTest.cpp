@@ -104,11 +104,44 @@ TEST_F(MainWindowTest, ElectrodeCleaningTabFollowsTheProfile) {
     EXPECT_EQ(w.windowTitle().toStdString(), "Стенд 3");
 }
 
+// "Служебные страницы" shows the four hidden service tabs; recent.prf remembers it under a key
+// that a fresh file lacks. The service page's date starts on today.
+TEST_F(MainWindowTest, ServicePagesMenuItemShowsTheHiddenTabsAndIsRemembered) {
+    clock.setLocalTime({2031, 2, 9, 10, 0, 0, 0});
+    const std::string_view hidden[] = {pages::servicePar, pages::extSensors, pages::allSettings,
+                                       pages::connectorSwitch};
+    {
+        MainWindow& w = start();
+        EXPECT_FALSE(w.servicePagesAction()->isChecked());
+        for (const std::string_view path : hidden)
+            EXPECT_FALSE(w.tree().isTabVisible(path)) << path;
+        const PageModel& service = w.core().config().page(pages::servicePar);
+        for (const auto& [id, item] :
+             {std::pair{"DAY_NEW", "9"}, {"MONTH_NEW", "ФЕВРАЛЬ"}, {"YEAR_NEW", "2031"}})
+            EXPECT_EQ(selectedItem(service.def(id), service.state(id)), item) << id;
+        EXPECT_EQ(readFile(dir.path() / "recent.prf").find("ServicePagesEn"), std::string::npos);
+
+        w.servicePagesAction()->trigger();
+        for (const std::string_view path : hidden)
+            EXPECT_TRUE(w.tree().isTabVisible(path)) << path;
+        w.shutDown();
+        window.reset();
+    }
+    MainWindow& w = start();
+    EXPECT_TRUE(w.servicePagesAction()->isChecked());
+    EXPECT_TRUE(w.tree().isTabVisible(pages::connectorSwitch));
+    w.servicePagesAction()->trigger();
+    EXPECT_FALSE(w.tree().isTabVisible(pages::servicePar));
+    w.shutDown();
+    EXPECT_NE(readFile(dir.path() / "recent.prf").find("ServicePagesEn=0"), std::string::npos);
+}
+
 TEST_F(MainWindowTest, MenuLoadsAProfileThatReachesAHiddenPage) {
     MainWindow& w = start();
     const QList<QAction*> menus = w.menuBar()->actions();
-    ASSERT_EQ(menus.size(), 1);
+    ASSERT_EQ(menus.size(), 2);
     EXPECT_EQ(menus[0]->text().toStdString(), "Файл");
+    EXPECT_EQ(menus[1]->text().toStdString(), "Вид");
     EXPECT_EQ(w.loadProfileAction()->text().toStdString(), "Прочитать профиль настроек из файла");
     EXPECT_EQ(w.saveProfileAction()->text().toStdString(), "Записать профиль настроек в файл");
 
