@@ -47,7 +47,7 @@ void Session::applyOptions(LinkSettings& s) const {
         } else if (p.find('/') != std::string::npos) {
             s.portPaths[s.Number] = p; // this run only: nothing is written back
         } else {
-            throw UsageError("--port: \"" + p + "\" is neither COMn nor a device path");
+            throw UsageError("--port: \"" + p + "\" — это не COMn и не путь к устройству");
         }
     }
     if (!options.address.empty())
@@ -71,8 +71,16 @@ LinkContext& Session::link() {
     if (!link_) {
         dialogs_.setAssumeYes(options.yes);
         auto ctx = std::make_unique<LinkContext>(devices_, pump_, clock_, dialogs_);
-        ctx->settings = readLinkSettings(options.dir);
-        ctx->timeouts = readTimeoutTable(options.dir);
+        // A settings file in the way (a directory, no permission) is said once; the defaults
+        // serve this run.
+        std::string problem;
+        ctx->settings = readLinkSettings(options.dir, &problem);
+        if (!problem.empty())
+            err << "flowcfg-cli: " << problem << '\n';
+        problem.clear();
+        ctx->timeouts = readTimeoutTable(options.dir, &problem);
+        if (!problem.empty())
+            err << "flowcfg-cli: " << problem << '\n';
         applyOptions(ctx->settings);
         link_ = std::move(ctx);
     }

@@ -24,6 +24,9 @@ struct LinkSettings {
     std::uint16_t read_hold_reg_err_msk = 127;
     // LOG
     std::uint16_t UseLogFile = 1;
+    // COM.txt grows to this many kilobytes, then becomes COM.txt.1 (replacing an older one)
+    // and a new COM.txt starts; 0 = no limit. A dev.dat without the key gets the default.
+    std::uint32_t LogFileMaxKB = 10240;
     // Derived from Settings, changed by the selectors.
     std::uint16_t speedIndex = 7; // 3..10 = 1200..115200
     std::uint16_t parity = 0;     // 0 none, 1 odd, 2 even
@@ -51,11 +54,13 @@ std::size_t timeoutSlot(std::uint16_t speedIndex);
 std::uint32_t baudOfSpeedIndex(std::uint16_t speedIndex);
 
 // Reads dev.dat in workDir (creating it with the reader's values when missing), corrects
-// and writes every key back. Never fails: unreadable values give defaults.
-LinkSettings readLinkSettings(const std::filesystem::path& workDir);
+// and writes every key back. Never fails: unreadable values give defaults. A dev.dat that
+// exists but cannot be read (a directory, no permission) is left alone, and problem (when
+// given) says so in Russian; otherwise problem is left empty.
+LinkSettings readLinkSettings(const std::filesystem::path& workDir, std::string* problem = nullptr);
 // Reads to.dat the same way.
-TimeoutTable readTimeoutTable(const std::filesystem::path& workDir);
-// The exit writer; false (with the reason) when dev.dat cannot be written.
+TimeoutTable readTimeoutTable(const std::filesystem::path& workDir, std::string* problem = nullptr);
+// The exit writer; false (with the reason, in Russian) when dev.dat cannot be written.
 bool writeLinkSettings(const LinkSettings& settings, std::string* error = nullptr);
 
 // The link status line: "COM1, 19200 , без паритета ".
