@@ -106,14 +106,30 @@ bool PtyServer::lineMatches(const Meter& meter) const {
     return baudOf(cfgetispeed(&tio)) == meter.baud() && parity == meter.parity();
 }
 
-void PtyServer::answer(const SlaveReply& reply, const ServeOptions& options) {
+namespace {
+
+// Sleeps ms in short slices; false when `stop` came first.
+bool waitUnlessStopped(std::uint32_t ms, const std::atomic<bool>& stop) {
+    constexpr std::uint32_t kSliceMs = 20;
+    for (std::uint32_t waited = 0; waited < ms; waited += kSliceMs) {
+        if (stop.load())
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::min(kSliceMs, ms - waited)));
+    }
+    return !stop.load();
+}
+
+} // namespace
+
+void PtyServer::answer(const SlaveReply& reply, const ServeOptions& options,
+                       const std::atomic<bool>& stop) {
     const double charUs = charTimeUs(reply.baud, reply.parity);
     if (options.pace)
         sleepUs(3.5 * charUs); // the silence that ends the request
-    if (reply.delayMs)
-        std::this_thread::sleep_for(std::chrono::milliseconds(reply.delayMs));
+    if (reply.delayMs && !waitUnlessStopped(reply.delayMs, stop))
+        return;
     std::size_t sent = 0;
-    while (sent < reply.bytes.size()) {
+    while (sent < reply.bytes.size() && !stop.load()) {
         // Paced: a few characters per write, then wait for the line to carry them.
         const std::size_t chunk =
             options.pace ? std::max<std::size_t>(1, static_cast<std::size_t>(1000 / charUs))
@@ -158,7 +174,7 @@ void PtyServer::serve(MeterSlave& slave, const ServeOptions& options,
             *options.verbose << "-> " << hexBytes(reply.bytes)
                              << (reply.delayMs ? " (delayed)" : "") << std::endl;
         if (!reply.bytes.empty())
-            answer(reply, options);
+            answer(reply, options, stop);
     };
 
     std::uint8_t chunk[2048];

@@ -31,12 +31,14 @@ public:
 
     const std::string& slavePath() const { return slavePath_; }
 
-    // Serves until `stop` becomes true (checked at least every 200 ms).
+    // Serves until `stop` becomes true (checked at least every 200 ms, also while an answer is
+    // delayed or paced out).
     void serve(MeterSlave& slave, const ServeOptions& options, const std::atomic<bool>& stop);
 
 private:
     bool lineMatches(const Meter& meter) const;
-    void answer(const SlaveReply& reply, const ServeOptions& options);
+    void answer(const SlaveReply& reply, const ServeOptions& options,
+                const std::atomic<bool>& stop);
 
     int master_ = -1;
     int slave_ = -1; // kept open so the line settings persist between masters

@@ -1,5 +1,7 @@
 // flowsim: a simulated flowmeter, a Modbus RTU slave on a pseudo-terminal. Prints the device
-// path as its first line, then serves until SIGINT or SIGTERM.
+// path as its first line, then serves until SIGINT or SIGTERM, which end it within a fraction
+// of a second whatever fault is running. At the end it prints what it did on stderr and, with
+// --stats, into a file of key=value lines.
 //
 //   flowsim --link /tmp/meter -v                       # a meter at address 1, 19200 8N1
 //   flowcfg-cli --port /tmp/meter ...                  # or mbpoll, pymodbus, the tool itself
@@ -15,11 +17,14 @@
 #include <algorithm>
 #include <atomic>
 #include <charconv>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -47,6 +52,33 @@ std::string parseWord(const std::string& text, std::uint16_t& out) {
     return {};
 }
 
+// A finite number within +-limit (CLI11's own range check lets NaN through).
+CLI::Validator finiteWithin(double limit) {
+    return CLI::Validator(
+        [limit](std::string& text) -> std::string {
+            double v = 0;
+            const auto r = std::from_chars(text.data(), text.data() + text.size(), v);
+            if (r.ec != std::errc{} || r.ptr != text.data() + text.size() || !std::isfinite(v) ||
+                std::fabs(v) > limit)
+                return "not a number from -" + std::to_string(limit) + " to " +
+                       std::to_string(limit) + ": " + text;
+            return {};
+        },
+        "NUMBER");
+}
+
+// The counts as key=value lines: flowsim's own record of what it did.
+std::string countsText(const flowcfg::sim::SlaveCounts& c, const flowcfg::sim::Meter& meter) {
+    std::ostringstream out;
+    out << "requests=" << c.requests << "\nanswered=" << c.answered << "\nfaulted=" << c.faulted
+        << "\nsilent=" << c.silent << "\ntruncated=" << c.truncated << "\ncrc=" << c.badCrc
+        << "\naddress=" << c.otherAddress << "\nexception=" << c.exception
+        << "\ndelayed=" << c.delayed << "\ngarbage=" << c.garbage << "\nbad_frames=" << c.badFrames
+        << "\nforeign_frames=" << c.foreignFrames << "\nblinks=" << meter.blinks()
+        << "\nrestarts=" << meter.restarts() << "\n";
+    return out.str();
+}
+
 std::uint16_t speedCodeOf(std::uint32_t baud) {
     constexpr std::uint32_t kBauds[] = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
     for (std::uint16_t i = 0; i < 8; ++i)
@@ -63,7 +95,7 @@ int main(int argc, char** argv) {
     MeterConfig config;
     unsigned address = 1, floatOrder = 0;
     std::uint32_t baud = 19200;
-    std::string parity = "none", statusHi = "0", statusLo = "0", link;
+    std::string parity = "none", statusHi = "0", statusLo = "0", link, statsFile;
     std::vector<std::string> faultTexts;
     std::vector<double> swing;
     double fixedFlow = 0;
@@ -96,11 +128,17 @@ int main(int argc, char** argv) {
     app.add_flag("--protect", config.writeProtected, "report write protection (0x012C bit 15)");
     app.add_option("--flow-status-hi", statusHi, "bits always set in the flow status word 0x0103");
     app.add_option("--flow-status-lo", statusLo, "bits always set in the flow error word 0x0104");
-    app.add_option("--fixed-flow", fixedFlow, "emulate a fixed flow, m3/h");
-    app.add_option("--swing", swing, "emulate a swing: MIN MAX HALF_PERIOD_MS")->expected(3);
+    app.add_option("--fixed-flow", fixedFlow, "emulate a fixed flow, m3/h (|flow| <= 1e7)")
+        ->check(finiteWithin(1e7));
+    app.add_option("--swing", swing,
+                   "emulate a swing: MIN MAX (|value| <= 1e7) HALF_PERIOD_MS (0..65535)")
+        ->expected(3)
+        ->check(finiteWithin(1e7));
     app.add_option("--fault", faultTexts,
-                   "KIND[:PARAM][@SCOPE,...]; KIND silent, truncate[:N], crc, address, "
-                   "exception:CODE, delay:MS, garbage[:N]; SCOPE next=K, range=A-B, p=P");
+                   std::string("KIND[:PARAM][@SCOPE,...]; KIND silent, truncate[:N], crc, "
+                               "address, exception:CODE, delay:MS, garbage[:N]; SCOPE next=K, "
+                               "range=A-B, p=P. Bounds: ") +
+                       flowcfg::sim::kFaultLimitsText);
     app.add_option("--seed", seed, "seed of the fault probabilities and garbage")
         ->capture_default_str();
     app.add_flag("--pace", serve.pace, "send answers at the line's character time");
@@ -110,7 +148,16 @@ int main(int argc, char** argv) {
                  "ignore requests when the device's speed or parity differ from the meter's");
     app.add_option("--link", link, "also make a symbolic link PATH to the device");
     app.add_flag("-v,--verbose", verbose, "print each request and answer in hex on stderr");
+    app.add_option("--stats", statsFile,
+                   "at the end write the counts into FILE as key=value lines: requests, "
+                   "answered, faulted, then the faults by kind (silent, truncated, crc, "
+                   "address, exception, delayed, garbage), bad_frames, foreign_frames, "
+                   "blinks, restarts");
     CLI11_PARSE(app, argc, argv);
+    if (swing.size() == 3 && !(swing[2] >= 0 && swing[2] <= 65535)) {
+        std::cerr << "flowsim: --swing: the half period must be 0..65535 ms\n";
+        return 2;
+    }
 
     config.address = static_cast<std::uint8_t>(address);
     config.speedCode = speedCodeOf(baud);
@@ -189,7 +236,17 @@ int main(int argc, char** argv) {
         }
         return 1;
     }
-    std::cerr << "flowsim: stopped after " << slave.served().size() << " requests, "
-              << meter.blinks() << " blinks, " << meter.restarts() << " restarts\n";
+    const SlaveCounts& c = slave.counts();
+    std::cerr << "flowsim: stopped after " << c.requests << " requests (" << c.faulted
+              << " with faults), " << meter.blinks() << " blinks, " << meter.restarts()
+              << " restarts\n";
+    if (!statsFile.empty()) {
+        std::ofstream out(statsFile, std::ios::trunc);
+        out << countsText(c, meter);
+        if (!out.flush()) {
+            std::cerr << "flowsim: cannot write " << statsFile << '\n';
+            return 1;
+        }
+    }
     return 0;
 }

@@ -10,10 +10,12 @@
 #include <chrono>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <regex>
 #include <termios.h>
+#include <thread>
 #include <unistd.h>
 
 namespace flowcfg::test {
@@ -165,7 +167,8 @@ TEST(FlowsimInterop, FaultsFromTheCommandLineReachTheMaster) {
 
 // Our own raw framing of the archive-block read over the pty, paced at 19200 baud.
 std::vector<std::uint8_t> rawExchange(const std::string& device, std::vector<std::uint8_t> request,
-                                      std::size_t expect) {
+                                      std::size_t expect,
+                                      std::chrono::milliseconds wait = std::chrono::seconds(4)) {
     const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY);
     if (fd < 0)
         return {};
@@ -183,7 +186,7 @@ std::vector<std::uint8_t> rawExchange(const std::string& device, std::vector<std
     std::vector<std::uint8_t> answer;
     std::array<std::uint8_t, 2048> buf{};
     pollfd p{fd, POLLIN, 0};
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(4);
+    const auto deadline = std::chrono::steady_clock::now() + wait;
     while (answer.size() < expect && std::chrono::steady_clock::now() < deadline) {
         if (poll(&p, 1, 300) <= 0)
             continue;
@@ -227,6 +230,26 @@ TEST(FlowsimInterop, ArchiveBlockComesWholeOverThePacedPty) {
 
     EXPECT_EQ(flowsim.stop(), 0);
     EXPECT_FALSE(std::filesystem::is_symlink(link)); // removed on SIGTERM
+}
+
+TEST(FlowsimInterop, SigtermEndsItInTheMiddleOfALongDelayAndTheStatsSayWhatItDid) {
+    const std::filesystem::path stats =
+        std::filesystem::temp_directory_path() / ("flowsim-stats-" + std::to_string(getpid()));
+    FlowsimProcess flowsim(
+        {"--freeze-time", "--fault", "delay:60000", "--stats", stats.string(), "-v"});
+    EXPECT_TRUE(rawExchange(flowsim.device(), {0x01, 0x03, 0x01, 0x00, 0x00, 0x02}, 9,
+                            std::chrono::milliseconds(300))
+                    .empty());
+    while (flowsim.log().find("(delayed)") == std::string::npos)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    // stop() kills the process and gives -1 unless SIGTERM ends it within its five seconds.
+    EXPECT_EQ(flowsim.stop(), 0);
+    std::ifstream in(stats);
+    const std::string text{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_TRUE(text.starts_with("requests=1\nanswered=1\nfaulted=1\nsilent=0\ntruncated=0\n"
+                                 "crc=0\naddress=0\nexception=0\ndelayed=1\ngarbage=0\n"))
+        << text;
+    std::filesystem::remove(stats);
 }
 
 } // namespace
