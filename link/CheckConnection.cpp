@@ -15,7 +15,7 @@ std::optional<ExchangeResult> checkConnection(LinkContext& ctx) {
     if (r.transportOk())
         showSuccess(ctx.dialogs, kMeterAnsweredText);
     else
-        showOutcome(ctx.dialogs, r);
+        showExchangeFailure(ctx, r);
     return r;
 }
 

@@ -37,6 +37,15 @@ std::string openErrorText(OpenError error, const std::string& path, const std::s
 inline constexpr std::string_view kOpenFailedText = "Невозможно открыть последовательный порт";
 inline constexpr std::string_view kOpenFailedCaption = "Ошибка";
 
+// The port that vanished under an operation (a USB adapter pulled, a pty's master closed):
+// "Связь с портом COM1 (/dev/ttyUSB0) потеряна: ...", naming the port and what to do.
+std::string portLostText(const LinkSettings& settings);
+// When the open port is lost: the error box with portLostText, and the port is closed so that
+// the next operation opens it again. Returns whether it was lost.
+bool reportLostPort(LinkContext& ctx);
+// How an operation ends on a failed exchange: reportLostPort, or else the outcome box.
+void showExchangeFailure(LinkContext& ctx, ExchangeResult result);
+
 // "Обновить список портов": closes the port, enumerates, then opens with the current settings
 // (reporting a failure). Returns whether the port is open.
 bool refreshPorts(LinkContext& ctx);

@@ -28,7 +28,7 @@ OperationOutcome ended(OperationEnd end) {
 }
 
 OperationOutcome failed(LinkContext& ctx, ExchangeResult result, bool unlocked) {
-    showOutcome(ctx.dialogs, result);
+    showExchangeFailure(ctx, result);
     return {OperationEnd::Failed, result, unlocked};
 }
 
@@ -131,7 +131,7 @@ ExchangeResult runSteps(LinkContext& ctx, std::span<const OperationStep> steps) 
             if (step.onFailure == OnFailure::Stop)
                 return result;
             if (step.onFailure == OnFailure::ReportAndContinue)
-                showOutcome(ctx.dialogs, result);
+                showExchangeFailure(ctx, result);
             continue;
         }
         if (step.pauseAfterMs != 0)

@@ -81,6 +81,10 @@ TickResult MeasurePanel::pollOnce() {
     keepLastStatus();
     countExchange(measured);
     appendLogLine();
+    // A port that vanished is told once; the poll stops until it is started again, which
+    // opens the port anew.
+    if (reportLostPort(ctx_))
+        setCyclic(false);
     return TickResult::Polled;
 }
 
@@ -97,7 +101,7 @@ void MeasurePanel::readOnce() {
     keepLastStatus();
     if (!measured.clean()) {
         showExchangeError(screen_);
-        showOutcome(ctx_.dialogs, measured);
+        showExchangeFailure(ctx_, measured);
         return;
     }
     logRecord_ = mainLogRecordOf(values_.measured);
@@ -147,7 +151,7 @@ void MeasurePanel::resetVolume() {
         result = master.writeMultipleRegisters(reg::VolumeReset, ones,
                                                "IZM_FLOW_V_SUM_CLR = 1  сбросим накопленный объем");
     if (!result.transportOk())
-        showOutcome(ctx_.dialogs, result);
+        showExchangeFailure(ctx_, result);
 }
 
 void MeasurePanel::toggleOutputsRead() {

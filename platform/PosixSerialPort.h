@@ -5,7 +5,8 @@
 // readTotalMultiplier * asked + readTotalConstant has passed since the read began. With no
 // interval and no total limit a read returns at once with what is already queued; with an
 // interval but no total limit it waits for the first byte as long as the line stays up. A
-// hang-up (the device unplugged, a pty's master closed) ends a read at once.
+// hang-up (the device unplugged, a pty's master closed) ends a read at once and marks the
+// port lost().
 // Writes block until every byte is taken, or until writeTotalMultiplier * count +
 // writeTotalConstant has passed when that is not 0, and then wait for the line to drain.
 //
@@ -39,6 +40,7 @@ public:
     LineErrors fetchLineErrors() override;
     void setRts(bool on) override;
     void setDtr(bool on) override;
+    bool lost() const override { return lost_; }
 
 private:
     struct ErrorCounts {
@@ -52,6 +54,7 @@ private:
     std::size_t inputQueue_ = 0;
     std::size_t outputQueue_ = 0;
     ErrorCounts lastCounts_;
+    bool lost_ = false; // a hang-up or an error that only a vanished device gives
 };
 
 // Opens device paths such as /dev/ttyUSB0: read/write, no controlling terminal, exclusive.
