@@ -1,8 +1,11 @@
-// measure: the main poll of the measurement page, a given number of times.
+// measure: the main poll of the measurement page, a given number of times or until Ctrl-C;
+// with --keep-going it polls on past failed reads, counting them as the page does.
 
 #include "cli/CliNumbers.h"
 #include "cli/Commands.h"
+#include "cli/Interrupt.h"
 #include "link/Outcome.h"
+#include "link/Ports.h"
 #include "measure/MeasurePanel.h"
 #include "measure/MeasureReport.h"
 #include "model/DeviceImage.h"
@@ -20,8 +23,16 @@ struct MeasureOptions {
     std::string count = "1";
     std::string interval = "1000";
     bool outputs = false;
+    bool keepGoing = false;
     std::string log; // empty: the switch and file of recent.prf
 };
+
+std::string summaryText(const PollTotals& t) {
+    return "Итого: циклов обмена " + std::to_string(t.cycles) + ", ошибок обмена " +
+           std::to_string(t.exchangeErrors) + ", повторов " + std::to_string(t.retries) +
+           ", ошибок измерения " + std::to_string(t.measurementErrors) + ", неудачных опросов " +
+           std::to_string(t.failedPolls) + "\n";
+}
 
 // The log switch and file of recent.prf in the working directory (section IZM), read
 // without touching the file. A relative file name is taken in the working directory.
@@ -46,15 +57,24 @@ std::optional<ExchangeResult> failedRead(const MeasuredValues& values, bool outp
     return std::nullopt;
 }
 
-void reportFailure(Session& session, ExchangeResult result) {
+std::string failureText(ExchangeResult result) {
     if (const auto text = outcomeText(result))
-        session.fail(kExitExchange, text->caption + ": " + text->text);
-    else
-        session.fail(kExitExchange, exchangeFailureText(result));
+        return text->caption + ": " + text->text;
+    return exchangeFailureText(result);
+}
+
+// After the port was lost (and said so), each poll first tries to open it again.
+void reopenIfLost(Session& session, LinkContext& ctx) {
+    if (ctx.port || !openPort(ctx, false))
+        return;
+    ctx.port->setRts(false);
+    ctx.port->setDtr(true);
+    session.err << "Порт " << portName(ctx.settings.Number) << " ("
+                << devicePathForPort(ctx.settings, ctx.settings.Number) << ") снова открыт\n";
 }
 
 void measure(Session& session, const MeasureOptions& o) {
-    const auto count = cliNumber(o.count, 1, 1'000'000, "--count");
+    const auto count = cliNumber(o.count, 0, 1'000'000'000, "--count"); // 0: until Ctrl-C
     const auto interval =
         static_cast<std::uint32_t>(cliNumber(o.interval, 0, 3'600'000, "--interval"));
     LinkContext& ctx = session.link();
@@ -66,18 +86,31 @@ void measure(Session& session, const MeasureOptions& o) {
     if (!session.openLink())
         return;
     MeasurePanel panel(ctx, image, std::move(log));
-    for (std::uint64_t n = 0; n < count; ++n) {
+    const InterruptFlag interrupt;
+    PollTotals totals;
+    for (std::uint64_t n = 0; (count == 0 || n < count) && !interrupt.raised(); ++n) {
         if (n > 0) {
-            ctx.pump.pauseMs(interval);
+            if (!interrupt.sleepMs(interval))
+                break;
             session.out << '\n';
         }
+        reopenIfLost(session, ctx);
+        const PollCounters before = panel.counters();
         panel.pollOnce();
+        totals.add(before, panel.counters());
         session.out << measureReport(panel.screen(), {.outputs = o.outputs}) << std::flush;
         if (const auto failure = failedRead(panel.values(), o.outputs)) {
-            reportFailure(session, *failure);
-            return;
+            ++totals.failedPolls;
+            if (!o.keepGoing) {
+                session.fail(kExitExchange, failureText(*failure));
+                break;
+            }
+            session.fail(kExitExchange,
+                         "Опрос " + std::to_string(n + 1) + ": " + failureText(*failure));
         }
     }
+    if (count != 1 || interrupt.raised())
+        session.out << '\n' << summaryText(totals) << std::flush;
 }
 
 } // namespace
@@ -88,8 +121,15 @@ void addMeasureCommands(CLI::App& app, Session& session) {
         "measure", "poll the measured values like the \"ИЗМЕРЕНИЕ\" page: flow with its unit "
                    "and state, totals, times, primary flow, counters; one block per poll. "
                    "Appends the measurement log when write_file is 1 in recent.prf of --dir "
-                   "(izm_file_name there), or always with --log. Exit 2 when a read fails.");
-    cmd->add_option("--count", options->count, "number of polls")->capture_default_str();
+                   "(izm_file_name there), or always with --log. Ctrl-C stops after the poll "
+                   "under way. Unless --count is 1, ends with a line of totals (cycles, "
+                   "exchange errors, repeats, measurement errors, failed polls). Exit 2 when "
+                   "a read fails (with --keep-going: when any poll failed).");
+    cmd->add_option("--count", options->count, "number of polls; 0 = until Ctrl-C")
+        ->capture_default_str();
+    cmd->add_flag("--keep-going", options->keepGoing,
+                  "go on past failed polls (each is said on stderr); a port that vanished is "
+                  "opened again when it is back");
     cmd->add_option("--interval", options->interval, "milliseconds between polls")
         ->capture_default_str();
     cmd->add_flag("--outputs", options->outputs,
