@@ -69,7 +69,8 @@ private:
 void downloadArchive(Session& session, const ArchiveOptions& o) {
     const auto frames = framesOf(o.frames);
     const std::filesystem::path outDir = o.outDir.empty() ? session.options.dir : o.outDir;
-    if (!std::filesystem::is_directory(outDir))
+    std::error_code ec;
+    if (!std::filesystem::is_directory(outDir, ec))
         throw UsageError("--out-dir: " + outDir.string() + " не является папкой");
     LinkContext& ctx = session.link();
     if (!session.openLink())
