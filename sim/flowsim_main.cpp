@@ -53,15 +53,14 @@ std::string parseWord(const std::string& text, std::uint16_t& out) {
 }
 
 // A finite number within +-limit (CLI11's own range check lets NaN through).
-CLI::Validator finiteWithin(double limit) {
+CLI::Validator finiteWithin(double limit, std::string limitText) {
     return CLI::Validator(
-        [limit](std::string& text) -> std::string {
+        [limit, limitText](std::string& text) -> std::string {
             double v = 0;
             const auto r = std::from_chars(text.data(), text.data() + text.size(), v);
             if (r.ec != std::errc{} || r.ptr != text.data() + text.size() || !std::isfinite(v) ||
                 std::fabs(v) > limit)
-                return "not a number from -" + std::to_string(limit) + " to " +
-                       std::to_string(limit) + ": " + text;
+                return "not a finite number within +-" + limitText + ": " + text;
             return {};
         },
         "NUMBER");
@@ -91,7 +90,9 @@ std::uint16_t speedCodeOf(std::uint32_t baud) {
 
 int main(int argc, char** argv) {
     using namespace flowcfg::sim;
-    CLI::App app{"flowsim: a simulated flowmeter on a pseudo-terminal (Modbus RTU slave)"};
+    CLI::App app{"flowsim: a simulated flowmeter on a pseudo-terminal (Modbus RTU slave). Prints "
+                 "the device path, serves until SIGINT or SIGTERM (which end it at once, also "
+                 "during a delayed answer), then prints its counts."};
     MeterConfig config;
     unsigned address = 1, floatOrder = 0;
     std::uint32_t baud = 19200;
@@ -129,11 +130,11 @@ int main(int argc, char** argv) {
     app.add_option("--flow-status-hi", statusHi, "bits always set in the flow status word 0x0103");
     app.add_option("--flow-status-lo", statusLo, "bits always set in the flow error word 0x0104");
     app.add_option("--fixed-flow", fixedFlow, "emulate a fixed flow, m3/h (|flow| <= 1e7)")
-        ->check(finiteWithin(1e7));
+        ->check(finiteWithin(1e7, "1e7"));
     app.add_option("--swing", swing,
                    "emulate a swing: MIN MAX (|value| <= 1e7) HALF_PERIOD_MS (0..65535)")
         ->expected(3)
-        ->check(finiteWithin(1e7));
+        ->check(finiteWithin(1e7, "1e7"));
     app.add_option("--fault", faultTexts,
                    std::string("KIND[:PARAM][@SCOPE,...]; KIND silent, truncate[:N], crc, "
                                "address, exception:CODE, delay:MS, garbage[:N]; SCOPE next=K, "
