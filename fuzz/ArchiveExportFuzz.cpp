@@ -3,10 +3,10 @@
 // library's printf in the "C" locale. Then the number formatter alone, for one value, width
 // and precision of the fuzzer's choosing, against snprintf with the same conversion.
 
-#include "../tests/archive/ReferenceLine.h"
 #include "FuzzSupport.h"
 #include "archive/ArchiveExport.h"
 #include "platform/CFormat.h"
+#include "tests/archive/ReferenceLine.h"
 
 #include <array>
 #include <bit>
