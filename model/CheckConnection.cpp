@@ -13,7 +13,7 @@ std::optional<ExchangeResult> checkConnection(LinkContext& ctx) {
     if (r.transportOk())
         showSuccess(ctx.dialogs, kMeterAnsweredText);
     else
-        showOutcome(ctx, r);
+        showExchangeFailure(ctx, r);
     return r;
 }
 
