@@ -95,8 +95,11 @@ struct Options {
 
 Options parse(int argc, char** argv) {
     Options o;
-    for (int i = 1; i + 1 < argc; i += 2) {
+    for (int i = 1; i < argc; i += 2) {
         const std::string key = argv[i];
+        if (i + 1 == argc) // also --help: a lone word must not start a five-minute run
+            throw std::runtime_error(
+                "usage: fault_soak [--polls N] [--seed S] [--fault-percent P] [--every K]");
         const char* value = argv[i + 1];
         if (key == "--polls")
             o.polls = std::strtoull(value, nullptr, 10);
