@@ -100,7 +100,9 @@ TEST_F(MeasureCliTest, NamedLogOrDirectoryThatCannotBeUsedIsAnError) {
         std::string said;
     };
     const Case cases[] = {
-        {measure(sim, {"--log", (missing / "x.txt").string()}), "--log: файл "},
+        {measure(sim, {"--log", (missing / "x.txt").string()}),
+         "--log: файл " + (missing / "x.txt").string() +
+             " не открыть для записи: нет такого файла или папки\n"},
         {{"measure", "--port", sim.device(), "--dir", missing.string()}, "--dir: папки "},
     };
     for (const Case& c : cases) {
