@@ -24,6 +24,7 @@ public:
     LineErrors fetchLineErrors() override { return inner_->fetchLineErrors(); }
     void setRts(bool on) override { inner_->setRts(on); }
     void setDtr(bool on) override { inner_->setDtr(on); }
+    bool lost() const override { return inner_->lost(); }
 
     std::size_t read(std::span<std::uint8_t> buffer) override { return readWith(buffer, nullptr); }
     std::size_t readUntil(std::span<std::uint8_t> buffer, const AnswerComplete& complete) override {
@@ -77,8 +78,8 @@ std::size_t ResponsivePort::readWith(std::span<std::uint8_t> buffer,
             std::min<std::uint64_t>(left, ResponsiveSerialDevices::kSliceMs));
         inner_->setTimeouts(slice);
         got = readMore();
-        if (got != 0)
-            break;
+        if (got != 0 || inner_->lost())
+            break; // a vanished device ends every read at once: no use waiting out the time
         const std::shared_ptr<bool> alive = alive_;
         pump_.processEvents();
         if (!*alive)

@@ -10,7 +10,8 @@
 // thread.
 //
 // An event handler may close the port (a reopen) while a read waits: the read then returns
-// what it has at once, without touching the closed port.
+// what it has at once, without touching the closed port. A port whose device vanished
+// (lost()) ends the wait at once too.
 
 #include "platform/Clock.h"
 #include "platform/EventPump.h"

@@ -1,11 +1,11 @@
 #include "archive/ArchiveExport.h"
 
 #include "platform/CFormat.h"
+#include "platform/SystemErrorText.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 
 namespace flowcfg {
@@ -18,7 +18,7 @@ public:
     explicit BufferedFile(const std::filesystem::path& path)
         : file_(std::fopen(path.c_str(), "wb")) {
         if (!file_)
-            error_ = std::strerror(errno);
+            error_ = systemErrorText(errno);
         buffer_.reserve(capacity + 4096);
     }
     ~BufferedFile() {
@@ -38,7 +38,7 @@ public:
     bool close(std::string& error) {
         flush();
         if (file_ && std::fclose(file_) != 0 && error_.empty())
-            error_ = std::strerror(errno);
+            error_ = systemErrorText(errno);
         file_ = nullptr;
         error = error_;
         return error_.empty();
@@ -50,7 +50,7 @@ private:
     void flush() {
         if (file_ && !buffer_.empty() && error_.empty() &&
             std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size())
-            error_ = std::strerror(errno);
+            error_ = systemErrorText(errno);
         buffer_.clear();
     }
 

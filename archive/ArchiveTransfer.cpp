@@ -69,7 +69,7 @@ bool ArchiveTransfer::start(std::optional<std::uint32_t> frames) {
     if (!stepSucceeded(counters)) {
         state_ = before;
         setStatus(statusBefore);
-        showOutcome(ctx_, counters);
+        showExchangeFailure(ctx_, counters);
         return false;
     }
     if (changed)
@@ -119,13 +119,16 @@ bool ArchiveTransfer::tick() {
             fetched = true;
             break;
         }
+        if (ctx_.port && ctx_.port->lost())
+            break; // no use asking again: the blocks read so far stay in the image
     }
     const bool stoppedMeanwhile = state_ != TransferState::Running;
     if (!fetched) {
         if (!stoppedMeanwhile) {
             state_ = TransferState::Halted;
-            ctx_.dialogs.message(std::string(kResultCaption), std::string(kPersistentBlockError),
-                                 DialogIcon::Exclamation);
+            if (!reportLostPort(ctx_))
+                ctx_.dialogs.message(std::string(kResultCaption),
+                                     std::string(kPersistentBlockError), DialogIcon::Exclamation);
         }
         return false;
     }

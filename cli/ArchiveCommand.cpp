@@ -7,10 +7,9 @@
 #include "cli/CliNumbers.h"
 #include "cli/Commands.h"
 #include "cli/StatusLine.h"
+#include "cli/Interrupt.h"
 #include "model/DeviceImage.h"
 
-#include <atomic>
-#include <csignal>
 #include <filesystem>
 #include <memory>
 #include <ostream>
@@ -23,31 +22,6 @@ namespace {
 struct ArchiveOptions {
     std::string frames = "all";
     std::string outDir; // empty: --dir
-};
-
-std::atomic<bool> g_interrupted{false};
-
-extern "C" void onInterrupt(int) {
-    g_interrupted.store(true);
-}
-
-// SIGINT sets the flag for the life of the object; the previous handler comes back after.
-class InterruptFlag {
-public:
-    InterruptFlag() {
-        g_interrupted.store(false);
-        struct sigaction sa {};
-        sa.sa_handler = onInterrupt;
-        sigemptyset(&sa.sa_mask);
-        sigaction(SIGINT, &sa, &previous_);
-    }
-    ~InterruptFlag() { sigaction(SIGINT, &previous_, nullptr); }
-    InterruptFlag(const InterruptFlag&) = delete;
-    InterruptFlag& operator=(const InterruptFlag&) = delete;
-    bool raised() const { return g_interrupted.load(); }
-
-private:
-    struct sigaction previous_ {};
 };
 
 // The export-failure box ends with this instead of the window's "Остановить " hint.
@@ -88,8 +62,9 @@ void downloadArchive(Session& session, const ArchiveOptions& o) {
     const auto frames = framesOf(o.frames);
     LinkContext& ctx = session.link(); // --dir first
     const std::filesystem::path outDir = o.outDir.empty() ? session.options.dir : o.outDir;
-    if (!std::filesystem::is_directory(outDir))
-        throw UsageError("--out-dir: " + outDir.string() + " is not a directory");
+    std::error_code ec;
+    if (!std::filesystem::is_directory(outDir, ec))
+        throw UsageError("--out-dir: " + outDir.string() + " не является папкой");
     if (!session.openLink())
         return;
 

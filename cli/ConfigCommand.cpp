@@ -231,7 +231,7 @@ bool finished(Session& session, const OperationOutcome& outcome) {
         session.exitCode = kExitUsage; // the boxes went to err
         return false;
     case OperationEnd::Declined:
-        session.fail(kExitDeclined, "nothing written");
+        session.fail(kExitDeclined, "Ничего не записано.");
         return false;
     case OperationEnd::Busy:
     case OperationEnd::Failed:

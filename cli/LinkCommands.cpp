@@ -104,7 +104,7 @@ void readArchiveBlock(Session& session, const std::string& blockText, const std:
                static_cast<std::streamsize>(block.size()));
     file.close();
     if (!file)
-        session.fail(kExitUsage, "cannot write " + outFile);
+        session.fail(kExitUsage, "Не удалось записать файл \"" + outFile + "\"");
 }
 
 } // namespace

@@ -1,8 +1,11 @@
-// measure: the main poll of the measurement page, a given number of times.
+// measure: the main poll of the measurement page, a given number of times or until Ctrl-C;
+// with --keep-going it polls on past failed reads, counting them as the page does.
 
 #include "cli/CliNumbers.h"
 #include "cli/Commands.h"
+#include "cli/Interrupt.h"
 #include "link/Outcome.h"
+#include "link/Ports.h"
 #include "measure/MeasurePanel.h"
 #include "measure/MeasureReport.h"
 #include "model/DeviceImage.h"
@@ -21,8 +24,16 @@ struct MeasureOptions {
     std::string count = "1";
     std::string interval = "1000";
     bool outputs = false;
+    bool keepGoing = false;
     std::string log; // empty: the switch and file of recent.prf
 };
+
+std::string summaryText(const PollTotals& t) {
+    return "Итого: циклов обмена " + std::to_string(t.cycles) + ", ошибок обмена " +
+           std::to_string(t.exchangeErrors) + ", повторов " + std::to_string(t.retries) +
+           ", ошибок измерения " + std::to_string(t.measurementErrors) + ", неудачных опросов " +
+           std::to_string(t.failedPolls) + "\n";
+}
 
 // The log switch and file of recent.prf in the working directory (section IZM), read
 // without touching the file. A relative file name is taken in the working directory.
@@ -47,16 +58,14 @@ std::optional<ExchangeResult> failedRead(const MeasuredValues& values, bool outp
     return std::nullopt;
 }
 
-void reportFailure(Session& session, ExchangeResult result) {
-    const LinkSettings& settings = session.link().settings;
+std::string failureText(ExchangeResult result, const LinkSettings& settings) {
     if (const auto text = outcomeText(result, settings))
-        session.fail(kExitExchange, text->caption + ": " + text->text);
-    else
-        session.fail(kExitExchange, exchangeFailureText(result, settings));
+        return text->caption + ": " + text->text;
+    return exchangeFailureText(result, settings);
 }
 
 void measure(Session& session, const MeasureOptions& o) {
-    const auto count = cliNumber(o.count, 1, 1'000'000, "--count");
+    const auto count = cliNumber(o.count, 0, 1'000'000'000, "--count"); // 0: until Ctrl-C
     const auto interval =
         static_cast<std::uint32_t>(cliNumber(o.interval, 0, 3'600'000, "--interval"));
     LinkContext& ctx = session.link();
@@ -72,18 +81,39 @@ void measure(Session& session, const MeasureOptions& o) {
     if (!session.openLink())
         return;
     MeasurePanel panel(ctx, image, std::move(log));
-    for (std::uint64_t n = 0; n < count; ++n) {
-        if (n > 0) {
-            ctx.pump.pauseMs(interval);
+    const InterruptFlag interrupt;
+    PollTotals totals;
+    std::uint64_t polled = 0;
+    while ((count == 0 || polled < count) && !interrupt.raised()) {
+        if (polled > 0) {
+            if (!interrupt.sleepMs(interval))
+                break;
             session.out << '\n';
         }
+        // The poll opens a port that vanished earlier again by itself; say when it is back.
+        const bool hadPort = ctx.port != nullptr;
+        const PollCounters before = panel.counters();
         panel.pollOnce();
+        ++polled;
+        totals.add(before, panel.counters());
+        if (!hadPort && ctx.port)
+            session.err << "Порт " << portLabel(ctx.settings) << " снова открыт\n";
         session.out << measureReport(panel.screen(), {.outputs = o.outputs}) << std::flush;
         if (const auto failure = failedRead(panel.values(), o.outputs)) {
-            reportFailure(session, *failure);
-            return;
+            ++totals.failedPolls;
+            const std::string text = failureText(*failure, ctx.settings);
+            if (!o.keepGoing) {
+                session.fail(kExitExchange, text);
+                break;
+            }
+            session.fail(kExitExchange, "Опрос " + std::to_string(polled) + ": " + text);
         }
     }
+    if (count != 1 || interrupt.raised())
+        session.out << '\n' << summaryText(totals) << std::flush;
+    // Ctrl-C is how --count 0 ends; a counted run it cuts short says so.
+    if (interrupt.raised() && count != 0 && polled < count)
+        session.exitCode = kExitInterrupted;
 }
 
 } // namespace
@@ -94,8 +124,16 @@ void addMeasureCommands(CLI::App& app, Session& session) {
         "measure", "poll the measured values like the \"ИЗМЕРЕНИЕ\" page: flow with its unit "
                    "and state, totals, times, primary flow, counters; one block per poll. "
                    "Appends the measurement log when write_file is 1 in recent.prf of --dir "
-                   "(izm_file_name there), or always with --log. Exit 2 when a read fails.");
-    cmd->add_option("--count", options->count, "number of polls")->capture_default_str();
+                   "(izm_file_name there), or always with --log. Ctrl-C stops after the poll "
+                   "under way. Unless --count is 1, ends with a line of totals (cycles, "
+                   "exchange errors, repeats, measurement errors, failed polls). Exit 2 when "
+                   "a read fails (with --keep-going: when any poll failed), 130 when Ctrl-C "
+                   "cuts a run with a --count short (Ctrl-C is how --count 0 ends: 0).");
+    cmd->add_option("--count", options->count, "number of polls; 0 = until Ctrl-C")
+        ->capture_default_str();
+    cmd->add_flag("--keep-going", options->keepGoing,
+                  "go on past failed polls (each is said on stderr); a port that vanished is "
+                  "opened again when it is back");
     cmd->add_option("--interval", options->interval, "milliseconds between polls")
         ->capture_default_str();
     cmd->add_flag("--outputs", options->outputs,

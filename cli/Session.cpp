@@ -52,7 +52,7 @@ void Session::applyOptions(LinkSettings& s) const {
         } else if (p.find('/') != std::string::npos) {
             s.portPaths[s.Number] = p; // this run only: nothing is written back
         } else {
-            throw UsageError("--port: \"" + p + "\" is neither COMn nor a device path");
+            throw UsageError("--port: \"" + p + "\" — это не COMn и не путь к устройству");
         }
     }
     if (!options.address.empty())
@@ -89,8 +89,16 @@ LinkContext& Session::link() {
             throw UsageError("--dir: папки " + options.dir + " нет");
         dialogs_.setAssumeYes(options.yes);
         auto ctx = std::make_unique<LinkContext>(devices_, pump_, clock_, dialogs_);
-        ctx->settings = readLinkSettings(options.dir);
-        ctx->timeouts = readTimeoutTable(options.dir);
+        // A settings file in the way (a directory, no permission) is said once; the defaults
+        // serve this run.
+        std::string problem;
+        ctx->settings = readLinkSettings(options.dir, &problem);
+        if (!problem.empty())
+            err << "flowcfg-cli: " << problem << '\n';
+        problem.clear();
+        ctx->timeouts = readTimeoutTable(options.dir, &problem);
+        if (!problem.empty())
+            err << "flowcfg-cli: " << problem << '\n';
         applyOptions(ctx->settings);
         link_ = std::move(ctx);
     }
@@ -127,6 +135,7 @@ std::string exchangeFailureText(ExchangeResult result, const LinkSettings& setti
 bool Session::checkExchange(ExchangeResult result) {
     if (result.transportOk())
         return true;
+    reportLostPort(link()); // a port that vanished is named first
     err << exchangeFailureText(result, link().settings);
     exitCode = kExitExchange;
     return false;

@@ -69,8 +69,9 @@ public:
     bool openLink();
     Dialogs& dialogs() { return dialogs_; }
 
-    // Prints a failed exchange (exchangeFailureText) and sets the exit code 2. Returns whether
-    // the exchange succeeded: status & 0x7FFF is 0 and there is no exception.
+    // Prints a failed exchange (after reportLostPort's text when the port vanished, then
+    // exchangeFailureText) and sets the exit code 2. Returns whether the exchange succeeded:
+    // status & 0x7FFF is 0 and there is no exception.
     bool checkExchange(ExchangeResult result);
     // Prints the message and sets the exit code.
     void fail(int code, const std::string& message);

@@ -267,7 +267,7 @@ WholeOutcome WholeConfiguration::finish(Run& run, OperationOutcome outcome) {
         paint(run);
     }
     if (outcome.end == OperationEnd::Failed)
-        showOutcome(run.ctx, outcome.failure);
+        showExchangeFailure(run.ctx, outcome.failure);
     run.out.outcome = outcome;
     return std::move(run.out);
 }
@@ -335,7 +335,7 @@ WholeOutcome WholeConfiguration::writeAll(bool ask) {
             }
             ++run.out.passedOverFailures;
             if (line.onFailure == OnFailure::ReportAndContinue)
-                showOutcome(ctx, r);
+                showExchangeFailure(ctx, r);
         }
         ++run.shown.done;
         run.shown.line = line.name;

@@ -48,14 +48,26 @@ void appendBytes(std::string& out, std::span<const std::uint8_t> bytes) {
 } // namespace
 
 ExchangeLog::ExchangeLog(const LinkSettings& settings, const Clock& clock)
-    : ExchangeLog(settings.UseLogFile == 1, settings.logPath(), clock) {}
+    : ExchangeLog(settings.UseLogFile == 1, settings.logPath(), clock,
+                  std::uint64_t{settings.LogFileMaxKB} * 1024) {}
 
-ExchangeLog::ExchangeLog(bool enabled, std::filesystem::path file, const Clock& clock)
-    : enabled_(enabled), file_(std::move(file)), clock_(clock) {}
+ExchangeLog::ExchangeLog(bool enabled, std::filesystem::path file, const Clock& clock,
+                         std::uint64_t maxBytes)
+    : enabled_(enabled), file_(std::move(file)), maxBytes_(maxBytes), clock_(clock) {}
 
 void ExchangeLog::append(const std::string& record) const {
-    if (enabled_)
-        appendText(file_, record); // a log that cannot be written loses only this record
+    if (!enabled_)
+        return;
+    if (maxBytes_ != 0) {
+        std::error_code ec;
+        const std::uintmax_t size = std::filesystem::file_size(file_, ec);
+        if (!ec && size > 0 && size + record.size() > maxBytes_) {
+            std::filesystem::path older = file_;
+            older += ".1";
+            std::filesystem::rename(file_, older, ec); // failing that, the file just grows
+        }
+    }
+    appendText(file_, record); // a log that cannot be written loses only this record
 }
 
 void ExchangeLog::readRequest(std::span<const std::uint8_t> request, unsigned attempt) const {

@@ -11,6 +11,10 @@
 //   FC16 answer:      blank lines, time "dd mm yyyy hh:mm:ss.mmm ", attempt line, "Answ:", bytes
 //   FC16 failure:     "out=<status hex>", one line per set bit, "modbus_err=<code hex>"
 // Bytes are " %02x" each, with no line break after the last.
+//
+// The file is kept from filling the disk: a record that would take it past the size limit
+// (LogFileMaxKB of dev.dat) first renames it to COM.txt.1, replacing an older one, so at most
+// twice the limit is ever kept.
 
 #include "link/ExchangeStatus.h"
 #include "platform/Clock.h"
@@ -27,9 +31,11 @@ struct LinkSettings;
 
 class ExchangeLog {
 public:
-    // On when UseLogFile is 1; the file is settings.logPath().
+    // On when UseLogFile is 1; the file is settings.logPath(), its limit LogFileMaxKB.
     ExchangeLog(const LinkSettings& settings, const Clock& clock);
-    ExchangeLog(bool enabled, std::filesystem::path file, const Clock& clock);
+    // maxBytes 0: no limit.
+    ExchangeLog(bool enabled, std::filesystem::path file, const Clock& clock,
+                std::uint64_t maxBytes = 0);
 
     bool enabled() const { return enabled_; }
 
@@ -44,6 +50,7 @@ private:
 
     bool enabled_;
     std::filesystem::path file_;
+    std::uint64_t maxBytes_;
     const Clock& clock_;
 };
 

@@ -27,6 +27,9 @@ struct LinkSettings {
     std::uint16_t QuickAnswerEnd = 0;
     // LOG
     std::uint16_t UseLogFile = 1;
+    // COM.txt grows to this many kilobytes, then becomes COM.txt.1 (replacing an older one)
+    // and a new COM.txt starts; 0 = no limit. A dev.dat without the key gets the default.
+    std::uint32_t LogFileMaxKB = 10240;
     // This run only, never stored (flowcfg-cli --timeout): when not 0, the longest wait for a
     // whole answer in ms (plus TimeGapPrg), for every transaction, in place of to.dat's
     // per-byte times, TimeOut and the archive block's own total.
@@ -62,11 +65,13 @@ std::uint32_t baudOfSpeedIndex(std::uint16_t speedIndex);
 std::uint32_t frameSilenceMs(const LinkSettings& settings);
 
 // Reads dev.dat in workDir (creating it with the reader's values when missing), corrects
-// and writes every key back. Never fails: unreadable values give defaults.
-LinkSettings readLinkSettings(const std::filesystem::path& workDir);
+// and writes every key back. Never fails: unreadable values give defaults. A dev.dat that
+// exists but cannot be read (a directory, no permission) is left alone, and problem (when
+// given) says so in Russian; otherwise problem is left empty.
+LinkSettings readLinkSettings(const std::filesystem::path& workDir, std::string* problem = nullptr);
 // Reads to.dat the same way.
-TimeoutTable readTimeoutTable(const std::filesystem::path& workDir);
-// The exit writer; false (with the reason) when dev.dat cannot be written.
+TimeoutTable readTimeoutTable(const std::filesystem::path& workDir, std::string* problem = nullptr);
+// The exit writer; false (with the reason, in Russian) when dev.dat cannot be written.
 bool writeLinkSettings(const LinkSettings& settings, std::string* error = nullptr);
 
 // The link status line: "COM1, 19200 , без паритета ".

@@ -66,6 +66,21 @@ std::uint16_t normalise(IniFile& ini, std::string_view section, std::string_view
     return v;
 }
 
+// The LOG limit of COM.txt: kilobytes, 32 bits; anything else gives the default.
+std::uint32_t normaliseLogLimit(IniFile& ini, std::uint32_t defaultValue) {
+    std::int64_t v = ini.readInt(kLog, "LogFileMaxKB", defaultValue);
+    if (v < 0 || v > std::numeric_limits<std::uint32_t>::max())
+        v = defaultValue;
+    ini.writeInt(kLog, "LogFileMaxKB", v);
+    return static_cast<std::uint32_t>(v);
+}
+
+// Why a settings file was not read, for the command line.
+void reportUnreadable(const IniFile& ini, std::string* problem) {
+    if (problem)
+        *problem = ini.loadFailureText() + ": действуют значения по умолчанию";
+}
+
 std::uint16_t limitGap(std::uint16_t v) {
     return v > kMaxGap ? kMaxGap : v;
 }
@@ -85,7 +100,7 @@ void createDefaultDevDat(IniFile& ini, std::uint16_t timeOut, std::uint16_t useL
 
 } // namespace
 
-LinkSettings readLinkSettings(const std::filesystem::path& workDir) {
+LinkSettings readLinkSettings(const std::filesystem::path& workDir, std::string* problem) {
     LinkSettings s;
     s.workDir = workDir;
     std::error_code ec;
@@ -94,6 +109,8 @@ LinkSettings readLinkSettings(const std::filesystem::path& workDir) {
     IniFile ini(workDir / "dev.dat");
     // A dev.dat that exists but cannot be read is left alone: the defaults serve this run.
     const bool readable = ini.load();
+    if (!readable)
+        reportUnreadable(ini, problem);
     if (!ini.existed()) {
         createDefaultDevDat(ini, 2000, 0);
         ini.writeInt(kSettings, "TimeGapDev", 0);
@@ -111,6 +128,7 @@ LinkSettings readLinkSettings(const std::filesystem::path& workDir) {
     s.DELY = normalise(ini, kComSettings, "DELY", 0);
     s.TimeOut = normalise(ini, kSettings, "TimeOut", 2000);
     s.UseLogFile = normalise(ini, kLog, "UseLogFile", 1);
+    s.LogFileMaxKB = normaliseLogLimit(ini, s.LogFileMaxKB);
     s.TimeGapDev = normalise(ini, kSettings, "TimeGapDev", 0, kGap);
     s.TimeGapPrg = normalise(ini, kSettings, "TimeGapPrg", 0, kGap);
     // Not written back: a file that never had it stays as it was.
@@ -127,10 +145,12 @@ LinkSettings readLinkSettings(const std::filesystem::path& workDir) {
     return s;
 }
 
-TimeoutTable readTimeoutTable(const std::filesystem::path& workDir) {
+TimeoutTable readTimeoutTable(const std::filesystem::path& workDir, std::string* problem) {
     TimeoutTable t;
     IniFile ini(workDir / "to.dat");
     const bool readable = ini.load();
+    if (!readable)
+        reportUnreadable(ini, problem);
     const TimeoutTable defaults;
     const auto key = [](std::string_view prefix, std::size_t slot) {
         return std::string(prefix) + std::string(kSpeedKeys[slot]);
@@ -155,7 +175,7 @@ bool writeLinkSettings(const LinkSettings& s, std::string* error) {
     if (!ini.load()) {
         // Saving over a file we could not read would lose its unknown keys.
         if (error)
-            *error = "dev.dat cannot be read: " + (s.workDir / "dev.dat").string();
+            *error = ini.loadFailureText() + std::string(IniFile::kNotOverwritten);
         return false;
     }
     if (!ini.existed()) {
@@ -172,6 +192,7 @@ bool writeLinkSettings(const LinkSettings& s, std::string* error) {
     std::error_code ec;
     const std::filesystem::path log = std::filesystem::absolute(s.logPath(), ec);
     ini.writeString(kLog, "LogFileName", (ec ? s.logPath() : log).string());
+    ini.writeInt(kLog, "LogFileMaxKB", s.LogFileMaxKB);
     ini.writeInt(kSettings, "TimeGapDev", limitGap(s.TimeGapDev));
     ini.writeInt(kSettings, "TimeGapPrg", limitGap(s.TimeGapPrg));
     for (const auto& [n, path] : s.portPaths)

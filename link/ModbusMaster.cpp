@@ -273,9 +273,11 @@ ExchangeResult ModbusMaster::readArchiveBlock(std::uint32_t blockAddress,
     request[5] = static_cast<std::uint8_t>(blockAddress);
     appendCrc(request, 6);
 
+    // The length is checked too: a short answer that ends in its own CRC would pass the CRC
+    // check over the zero-filled positions and hand back a block of zeros.
     const Plan plan{Kind::Archive, kReadArchive,   std::span(request).first(8),
                     answer,        kArchiveAnswer, kArchiveAnswer,
-                    false,         true,           {}};
+                    true,          true,           {}};
     const Outcome out = run(ctx_, plan);
     if (out.checked)
         std::copy_n(answer.begin() + kArchiveDataOffset, kArchiveData, block.begin());

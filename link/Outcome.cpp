@@ -51,14 +51,11 @@ std::optional<OutcomeText> outcomeText(ExchangeResult result) {
 }
 
 std::string noAnswerHint(const LinkSettings& s) {
-    std::string port = portName(s.Number);
-    if (const std::string path = devicePathForPort(s, s.Number); !path.empty())
-        port += " (" + path + ")";
     const std::string_view parity = s.parity == 1   ? "нечетный паритет"
                                     : s.parity == 2 ? "четный паритет"
                                                     : "без паритета";
-    return "Запрос: " + port + ", " + std::to_string(baudOfSpeedIndex(s.speedIndex)) + " бод, " +
-           std::string(parity) + ", адрес " + std::to_string(s.NetAdrr) +
+    return "Запрос: " + portLabel(s) + ", " + std::to_string(baudOfSpeedIndex(s.speedIndex)) +
+           " бод, " + std::string(parity) + ", адрес " + std::to_string(s.NetAdrr) +
            ". Проверьте сетевой адрес и настройки связи прибора, кабель и провода A/B адаптера "
            "(не перепутаны ли).";
 }

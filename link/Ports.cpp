@@ -1,5 +1,7 @@
 #include "link/Ports.h"
 
+#include "link/Outcome.h"
+
 #include <array>
 
 namespace flowcfg {
@@ -133,6 +135,33 @@ bool openPortAtStartUp(LinkContext& ctx) {
     ctx.port->setRts(false);
     ctx.port->setDtr(true);
     return true;
+}
+
+std::string portLabel(const LinkSettings& settings) {
+    std::string port = portName(settings.Number);
+    if (const std::string path = devicePathForPort(settings, settings.Number); !path.empty())
+        port += " (" + path + ")";
+    return port;
+}
+
+std::string portLostText(const LinkSettings& settings) {
+    return "Связь с портом " + portLabel(settings) +
+           " потеряна: устройство отключено или закрыто другой стороной.\n"
+           "Проверьте подключение; следующая операция откроет порт заново.";
+}
+
+bool reportLostPort(LinkContext& ctx) {
+    if (!ctx.port || !ctx.port->lost())
+        return false;
+    closePort(ctx);
+    ctx.dialogs.message(std::string(kOpenFailedCaption), portLostText(ctx.settings),
+                        DialogIcon::Error);
+    return true;
+}
+
+void showExchangeFailure(LinkContext& ctx, ExchangeResult result) {
+    if (!reportLostPort(ctx))
+        showOutcome(ctx, result);
 }
 
 bool refreshPorts(LinkContext& ctx) {

@@ -37,13 +37,25 @@ std::string openErrorText(OpenError error, const std::string& path, const std::s
 inline constexpr std::string_view kOpenFailedText = "Невозможно открыть последовательный порт";
 inline constexpr std::string_view kOpenFailedCaption = "Ошибка";
 
+// The port that vanished under an operation (a USB adapter pulled, a pty's master closed):
+// "Связь с портом COM1 (/dev/ttyUSB0) потеряна: ...", naming the port and what to do.
+std::string portLostText(const LinkSettings& settings);
+// When the open port is lost: the error box with portLostText, and the port is closed so that
+// the next operation opens it again. Returns whether it was lost.
+bool reportLostPort(LinkContext& ctx);
+// How an operation ends on a failed exchange: reportLostPort, or else the outcome box.
+void showExchangeFailure(LinkContext& ctx, ExchangeResult result);
+
 // "Обновить список портов": closes the port, enumerates, then opens with the current settings
 // (reporting a failure). Returns whether the port is open.
 bool refreshPorts(LinkContext& ctx);
 
-// The open at start-up: silent, then RTS cleared and DTR set (they drive the line converter).
+// The open at start-up and the poll's reopen after a loss: silent, then RTS cleared and DTR set
+// (they drive the line converter).
 bool openPortAtStartUp(LinkContext& ctx);
 
 std::string portName(std::uint16_t portNumber); // "COM" + number
+// The link's port with its device: "COM1 (/dev/ttyS0)", or just "COM1" without a device.
+std::string portLabel(const LinkSettings& settings);
 
 } // namespace flowcfg

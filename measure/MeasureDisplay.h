@@ -17,6 +17,23 @@ struct PollCounters {
     std::uint16_t measurementErrors = 0; // kept for the record; nothing counts it
 };
 
+// The counts of a long run (the command line, a soak) in 64 bits, added up from the steps of
+// the page's counters between two polls, plus the polls whose reads failed.
+struct PollTotals {
+    std::uint64_t cycles = 0, exchangeErrors = 0, retries = 0, measurementErrors = 0;
+    std::uint64_t failedPolls = 0;
+
+    void add(const PollCounters& before, const PollCounters& after) {
+        const auto step = [](std::uint16_t from, std::uint16_t to) {
+            return static_cast<std::uint16_t>(to - from);
+        };
+        cycles += step(before.cycles, after.cycles);
+        exchangeErrors += step(before.exchangeErrors, after.exchangeErrors);
+        retries += step(before.retries, after.retries);
+        measurementErrors += step(before.measurementErrors, after.measurementErrors);
+    }
+};
+
 // Flow with its unit, the measurement state on the status line, the totals with their
 // unit, the accumulation and operating times, and the volume state. A unit code the page
 // does not know leaves its label as it was.

@@ -59,8 +59,9 @@ void MeasurePanel::readSecondaryGroups(bool showPrimary) {
 }
 
 void MeasurePanel::reopenIfGone() {
-    if (!ctx_.port || (values_.measuredResult.status & status::NothingReceived))
-        openPort(ctx_, false);
+    reportLostPort(ctx_); // lost since the last poll: said and closed
+    if (!ctx_.port)
+        openPortAtStartUp(ctx_);
 }
 
 TickResult MeasurePanel::tick(bool measurementPageShown) {
@@ -93,6 +94,8 @@ TickResult MeasurePanel::pollOnce() {
     countExchange(measured);
     screenChanged();
     appendLogLine();
+    // A port that vanished is told once and closed: the next tick opens it again.
+    reportLostPort(ctx_);
     return TickResult::Polled;
 }
 
@@ -109,7 +112,7 @@ void MeasurePanel::readOnce() {
     if (!measured.clean()) {
         showExchangeError(screen_);
         screenChanged();
-        showOutcome(ctx_, measured);
+        showExchangeFailure(ctx_, measured);
         return;
     }
     logRecord_ = mainLogRecordOf(values_.measured);
@@ -156,7 +159,7 @@ void MeasurePanel::resetVolume() {
     if (result.transportOk())
         result = sendCommand(ctx_, GroupId::VolumeReset);
     if (!result.transportOk())
-        showOutcome(ctx_, result);
+        showExchangeFailure(ctx_, result);
 }
 
 void MeasurePanel::toggleOutputsRead() {

@@ -60,10 +60,11 @@ public:
     // page; when it does not, the poll is switched off.
     TickResult tick(bool measurementPageShown);
     // The reads, painting, counting and logging of one tick, whether the poll is on or not
-    // (the command line polls a given number of times on a port it opened itself). A port
-    // found gone is opened again first, silently: no port is open (a failed open), or the
-    // last measured read got nothing back at all (a pulled adapter leaves a handle on which
-    // every read ends empty at once; a silent meter costs only a reopen).
+    // (the command line polls a given number of times on a port it opened itself). When no
+    // port is open (a failed open, or one closed after it vanished) it is opened again first,
+    // silently. A port that vanished during the poll (lost(): a USB adapter pulled) is said
+    // once, naming it (reportLostPort), and closed; the poll goes on and reopens it on the next
+    // tick, so it resumes by itself once the adapter is back.
     TickResult pollOnce();
 
     // "Прочитать": one read of everything with a result box.

@@ -22,7 +22,7 @@ OperationOutcome ended(OperationEnd end) {
 }
 
 OperationOutcome failed(LinkContext& ctx, ExchangeResult result, bool unlocked) {
-    showOutcome(ctx, result);
+    showExchangeFailure(ctx, result);
     return {OperationEnd::Failed, result, unlocked};
 }
 
@@ -100,7 +100,7 @@ ExchangeResult runSteps(LinkContext& ctx, std::span<const OperationStep> steps) 
             if (step.onFailure == OnFailure::Stop)
                 return result;
             if (step.onFailure == OnFailure::ReportAndContinue)
-                showOutcome(ctx, result);
+                showExchangeFailure(ctx, result);
             continue;
         }
         if (step.pauseAfterMs != 0)

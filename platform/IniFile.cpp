@@ -1,12 +1,16 @@
 #include "platform/IniFile.h"
 
+#include "platform/SystemErrorText.h"
 #include "platform/TextEncoding.h"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
 #include <fcntl.h>
 #include <limits>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,40 +18,66 @@ namespace flowcfg {
 
 namespace {
 
-constexpr std::string_view kBlanks = " \t\v\f\r";
+// Blanks trimmed from names and values: space, tab, vertical tab, form feed, CR.
+bool isBlank(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r' && c != '\n');
+}
 
+// Every lookup trims its names: a plain loop, cheaper than find_first_not_of.
 std::string_view trim(std::string_view s) {
-    const auto first = s.find_first_not_of(kBlanks);
-    if (first == std::string_view::npos) {
-        return {};
+    std::size_t first = 0;
+    std::size_t last = s.size();
+    while (first < last && isBlank(s[first])) {
+        ++first;
     }
-    const auto last = s.find_last_not_of(kBlanks);
-    return s.substr(first, last - first + 1);
+    while (last > first && isBlank(s[last - 1])) {
+        --last;
+    }
+    return s.substr(first, last - first);
 }
 
-// Sections and keys compare without regard to ASCII case, as on Windows.
-std::string fold(std::string_view s) {
-    std::string out(trim(s));
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
+// ASCII lower case by table: every lookup folds its names.
+constexpr std::array<char, 256> kLower = [] {
+    std::array<char, 256> table{};
+    for (int c = 0; c < 256; ++c) {
+        table[static_cast<std::size_t>(c)] =
+            static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
     }
-    return out;
+    return table;
+}();
+
+char lower(char c) {
+    return kLower[static_cast<unsigned char>(c)];
 }
 
-// A line break inside a name or value would split the line and corrupt the file.
-std::string singleLine(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) {
-        if (c == '\n' || c == '\r') {
-            c = ' ';
+// Appends s with line breaks as blanks: a line break inside a name or value would split the
+// line and corrupt the file.
+void appendSingleLine(std::string& out, std::string_view s) {
+    const std::size_t from = out.size();
+    out += s;
+    for (const char lineEnd : {'\n', '\r'}) {
+        char* p = out.data() + from;
+        char* const end = out.data() + out.size();
+        while ((p = static_cast<char*>(std::memchr(p, lineEnd, end - p))) != nullptr) {
+            *p = ' ';
         }
     }
-    return out;
 }
 
 } // namespace
+
+std::size_t IniFile::NameHash::operator()(std::string_view name) const noexcept {
+    std::size_t h = 14695981039346656037ULL; // FNV-1a
+    for (const char c : name) {
+        h = (h ^ static_cast<unsigned char>(lower(c))) * 1099511628211ULL;
+    }
+    return h;
+}
+
+bool IniFile::NameEqual::operator()(std::string_view a, std::string_view b) const noexcept {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [](char x, char y) { return lower(x) == lower(y); });
+}
 
 // A key line written by this program: "key=value".
 void IniFile::setKeyLine(Line& line, std::size_t keyLength) {
@@ -59,8 +89,49 @@ void IniFile::setKeyLine(Line& line, std::size_t keyLength) {
 
 namespace {
 
-std::string systemError(int err) {
-    return std::strerror(err);
+// Temporary files of a save: ".NAME.tmp-XXXXXX" beside the target (mkstemp fills the X).
+constexpr std::string_view kTemporaryMark = ".tmp-";
+constexpr std::size_t kTemporaryRandom = 6;
+
+std::string temporaryPrefix(const std::string& name) {
+    return "." + name + std::string(kTemporaryMark);
+}
+
+// A save holds an exclusive flock() on its temporary file until the file is renamed, so a
+// temporary file that can be locked belongs to a save that was killed: it is removed.
+void removeLeftovers(const std::filesystem::path& dir, const std::string& name) {
+    const std::string prefix = temporaryPrefix(name);
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string entry = it->path().filename().string();
+        if (entry.size() != prefix.size() + kTemporaryRandom || !entry.starts_with(prefix))
+            continue;
+        const int fd = ::open(it->path().c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlink(it->path().c_str());
+        ::close(fd);
+    }
+}
+
+// Creates and locks the temporary file; -1 with errno set on failure. A leftover sweep of
+// another process may remove the file between its creation and the lock: then it is made
+// again.
+int createLockedTemporary(std::string& path, const std::string& pattern) {
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        path = pattern;
+        const int fd = ::mkstemp(path.data());
+        if (fd < 0)
+            return -1;
+        struct stat st {};
+        if (::flock(fd, LOCK_EX) == 0 && ::fstat(fd, &st) == 0 && st.st_nlink > 0)
+            return fd;
+        ::close(fd);
+    }
+    errno = EAGAIN;
+    return -1;
 }
 
 // Closes a descriptor and removes a temporary file unless released.
@@ -121,23 +192,34 @@ IniFile::IniFile(std::filesystem::path path) : path_(std::move(path)) {
     sections_.emplace_back();
 }
 
+std::string IniFile::loadFailureText() const {
+    return "Не удалось прочитать файл \"" + path_.string() + "\" (" + loadError_ + ")";
+}
+
+void IniFile::loadText(std::string_view bytes) {
+    parse(bytes);
+    existed_ = true;
+}
+
 bool IniFile::load() {
-    sections_.clear();
-    sections_.emplace_back();
-    sectionIndex_.clear();
-    crlf_ = false;
-    bom_ = false;
+    parse({});
     existed_ = false;
+    loadError_.clear();
 
     // O_NONBLOCK: a FIFO or device in place of the file must not hang the load; anything
     // but a regular file is refused below.
     const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
-        return errno == ENOENT || errno == ENOTDIR;
+        if (errno == ENOENT || errno == ENOTDIR) {
+            return true;
+        }
+        loadError_ = systemErrorText(errno);
+        return false;
     }
     existed_ = true;
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        loadError_ = S_ISDIR(st.st_mode) ? systemErrorText(EISDIR) : "это не обычный файл";
         ::close(fd);
         return false;
     }
@@ -159,8 +241,10 @@ bool IniFile::load() {
         }
         bytes.append(buffer, static_cast<std::size_t>(n));
     }
+    const int readErr = errno;
     ::close(fd);
     if (!ok) {
+        loadError_ = systemErrorText(readErr);
         return false;
     }
     parse(bytes);
@@ -168,6 +252,12 @@ bool IniFile::load() {
 }
 
 void IniFile::parse(std::string_view bytes) {
+    sections_.clear();
+    sections_.emplace_back();
+    sectionIndex_.clear();
+    lastSection_ = 0;
+    crlf_ = false;
+    bom_ = false;
     // A byte-order mark (Windows editors write one) is kept aside, or the first section
     // header would not be recognised.
     constexpr std::string_view kBom = "\xEF\xBB\xBF";
@@ -187,20 +277,22 @@ void IniFile::parse(std::string_view bytes) {
         }
         std::string_view bytesOfLine = bytes.substr(pos, end - pos);
         pos = end + 1;
-        if (!bytesOfLine.empty() && bytesOfLine.back() == '\r') {
+        // Every CR before the line feed goes: a stray one kept in the line would be read as
+        // a line end of its own after a save.
+        while (!bytesOfLine.empty() && bytesOfLine.back() == '\r') {
             bytesOfLine.remove_suffix(1);
         }
         Line line;
-        line.raw = toUtf8(bytesOfLine);
+        line.raw = bom_ ? std::string(bytesOfLine) : toUtf8(bytesOfLine);
         const std::string_view text = trim(line.raw);
         if (!text.empty() && text.front() == '[' && text.find(']') != std::string_view::npos) {
             line.kind = Line::Kind::Section;
             const auto close = text.rfind(']');
             Section section;
-            const std::string name = fold(text.substr(1, close - 1));
+            section.name = trim(text.substr(1, close - 1));
             section.header = std::move(line);
             sections_.push_back(std::move(section));
-            sectionIndex_.try_emplace(name, sections_.size() - 1);
+            sectionIndex_.try_emplace(sections_.back().name, sections_.size() - 1);
             continue;
         }
         Section& current = sections_.back();
@@ -214,20 +306,32 @@ void IniFile::parse(std::string_view bytes) {
             line.keyBegin = static_cast<std::uint32_t>(key.data() - raw.data());
             line.keyEnd = static_cast<std::uint32_t>(line.keyBegin + key.size());
             line.valueBegin = static_cast<std::uint32_t>(rawEq + 1);
-            current.keys.try_emplace(fold(key), current.body.size());
+            current.keys.try_emplace(std::string(key), current.body.size()); // trimmed above
             current.afterLastKey = current.body.size() + 1;
         }
         current.body.push_back(std::move(line));
     }
 }
 
-const IniFile::Line* IniFile::findKey(std::string_view section, std::string_view key) const {
-    const auto s = sectionIndex_.find(fold(section));
+std::size_t IniFile::findSection(std::string_view name) const {
+    if (lastSection_ != 0 && NameEqual{}(sections_[lastSection_].name, name)) {
+        return lastSection_;
+    }
+    const auto s = sectionIndex_.find(name);
     if (s == sectionIndex_.end()) {
+        return std::string::npos;
+    }
+    lastSection_ = s->second;
+    return s->second;
+}
+
+const IniFile::Line* IniFile::findKey(std::string_view section, std::string_view key) const {
+    const std::size_t s = findSection(trim(section));
+    if (s == std::string::npos) {
         return nullptr;
     }
-    const Section& sec = sections_[s->second];
-    const auto k = sec.keys.find(fold(key));
+    const Section& sec = sections_[s];
+    const auto k = sec.keys.find(trim(key));
     return k == sec.keys.end() ? nullptr : &sec.body[k->second];
 }
 
@@ -268,38 +372,56 @@ std::int64_t IniFile::readInt(std::string_view section, std::string_view key,
     return negative ? -value : value;
 }
 
+// Bytes that are not UTF-8 stay as they are only in a file marked as UTF-8.
+void IniFile::noteEncoding(std::string_view text) {
+    if (!bom_ && !isValidUtf8(text)) {
+        bom_ = true;
+    }
+}
+
 void IniFile::writeString(std::string_view section, std::string_view key, std::string_view value) {
-    const std::string folded = fold(section);
-    auto s = sectionIndex_.find(folded);
-    if (s == sectionIndex_.end()) {
+    noteEncoding(section);
+    noteEncoding(key);
+    noteEncoding(value);
+    section = trim(section);
+    key = trim(key);
+    std::size_t s = findSection(section);
+    if (s == std::string::npos) {
         Section created;
+        created.name = section;
         created.header.kind = Line::Kind::Section;
         std::string& header = created.header.raw;
         header.push_back('[');
-        header += singleLine(trim(section));
+        appendSingleLine(header, section);
         header.push_back(']');
         sections_.push_back(std::move(created));
-        s = sectionIndex_.emplace(folded, sections_.size() - 1).first;
+        s = sections_.size() - 1;
+        sectionIndex_.emplace(sections_.back().name, s);
     }
-    Section& sec = sections_[s->second];
-    const std::string cleanValue = singleLine(value);
-    const std::string foldedKey = fold(key);
-    const auto k = sec.keys.find(foldedKey);
+    Section& sec = sections_[s];
+    const auto k = sec.keys.find(key);
     if (k != sec.keys.end()) {
         Line& line = sec.body[k->second];
-        line.raw = std::string(line.key()) + "=" + cleanValue;
-        setKeyLine(line, line.keyEnd - line.keyBegin);
+        const std::size_t keyLength = line.keyEnd - line.keyBegin;
+        line.raw.erase(0, line.keyBegin);
+        line.raw.resize(keyLength);
+        line.raw += '=';
+        appendSingleLine(line.raw, value);
+        setKeyLine(line, keyLength);
         return;
     }
     Line line;
-    line.raw = singleLine(trim(key)) + "=" + cleanValue;
-    setKeyLine(line, line.raw.size() - cleanValue.size() - 1);
+    appendSingleLine(line.raw, key);
+    const std::size_t keyLength = line.raw.size();
+    line.raw += '=';
+    appendSingleLine(line.raw, value);
+    setKeyLine(line, keyLength);
     // New keys go after the section's last key, so blank lines or comments that close the
     // section stay where they are. Only lines after the insertion point move, and none of
     // them is a key.
     const std::size_t at = sec.afterLastKey;
     sec.body.insert(sec.body.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
-    sec.keys.emplace(foldedKey, at);
+    sec.keys.emplace(std::string(key), at);
     sec.afterLastKey = at + 1;
 }
 
@@ -310,7 +432,7 @@ void IniFile::writeInt(std::string_view section, std::string_view key, std::int6
 }
 
 bool IniFile::hasSection(std::string_view section) const {
-    return sectionIndex_.contains(fold(section));
+    return findSection(trim(section)) != std::string::npos;
 }
 
 bool IniFile::hasKey(std::string_view section, std::string_view key) const {
@@ -359,13 +481,17 @@ bool IniFile::save(std::string* error) const {
     }
     const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
     const std::string name = target.filename().string();
-    std::string pattern = (dir / ("." + name + ".tmp-XXXXXX")).string();
-    const int fd = ::mkstemp(pattern.data());
+    removeLeftovers(dir, name);
+    const std::string pattern =
+        (dir / (temporaryPrefix(name) + std::string(kTemporaryRandom, 'X'))).string();
+    std::string temporaryPath;
+    const int fd = createLockedTemporary(temporaryPath, pattern);
     if (fd < 0) {
         return fail(error, "Не удалось создать временный файл в папке \"" + dir.string() +
-                               "\": " + systemError(errno));
+                               "\": " + systemErrorText(errno));
     }
-    TemporaryFile temp(fd, pattern);
+    // Closed (and so unlocked) only after the rename, or removed on failure.
+    TemporaryFile temp(fd, temporaryPath);
 
     // The new file gets the old file's permissions, made writable; a new file gets 0644.
     mode_t mode = 0644;
@@ -382,11 +508,7 @@ bool IniFile::save(std::string* error) const {
             err = errno;
         }
         return fail(error,
-                    "Не удалось записать файл \"" + path_.string() + "\": " + systemError(err));
-    }
-    if (!temp.closeFd()) {
-        return fail(error,
-                    "Не удалось записать файл \"" + path_.string() + "\": " + systemError(errno));
+                    "Не удалось записать файл \"" + path_.string() + "\": " + systemErrorText(err));
     }
     if (beforeReplace_ && !beforeReplace_(fs::path(temp.path()))) {
         return fail(error, "Запись файла \"" + path_.string() + "\" прервана");
@@ -401,9 +523,10 @@ bool IniFile::save(std::string* error) const {
             ::chmod(target.c_str(), st.st_mode & 07777);
         }
         return fail(error, "Не удалось заменить файл \"" + path_.string() +
-                               "\": " + systemError(renameErr));
+                               "\": " + systemErrorText(renameErr));
     }
     temp.release();
+    temp.closeFd();
     // Make the rename itself durable.
     const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {

@@ -10,7 +10,14 @@
 // The file is parsed once by load(); reads and writes work on memory; save() writes the
 // whole file to a temporary file in the same directory and renames it over the target (a
 // read-only target is made writable first), so a crash never leaves a half-written file.
-// Text is UTF-8; a line that is not valid UTF-8 is taken as Windows-1251.
+// A temporary file that a killed save left behind is removed by the next save of the same
+// file (one that another live save still holds is left alone).
+//
+// Text is UTF-8. In a file without a UTF-8 byte-order mark a line that is not valid UTF-8 was
+// written on Windows and is taken as Windows-1251. A file with the mark is UTF-8 throughout:
+// its lines are taken byte for byte. Writing a section, key or value that is not valid UTF-8
+// (a Linux path in another encoding, say) gives the file the mark, so that what was written
+// comes back byte for byte after a save and a load, never re-read as Windows-1251.
 
 #include <cstdint>
 #include <filesystem>
@@ -31,8 +38,17 @@ public:
     bool existed() const { return existed_; }
 
     // Reads the file; a missing or unreadable file loads as empty. Returns false only when the
-    // file exists but cannot be read.
+    // file exists but cannot be read; loadError() then says why, in Russian.
     bool load();
+    const std::string& loadError() const { return loadError_; }
+    // "Не удалось прочитать файл "PATH" (REASON)" after a failed load().
+    std::string loadFailureText() const;
+    // What a save that was not made over an unreadable file says after loadFailureText().
+    static constexpr std::string_view kNotOverwritten =
+        "; он не перезаписан, чтобы не потерять его содержимое";
+    // Takes bytes as the file's contents, as load() does with what it read; the file then
+    // counts as existing. With text() it lets the file's logic run without the disk.
+    void loadText(std::string_view bytes);
     // Writes the file atomically. On failure returns false, leaves the old file intact and
     // puts the reason into error.
     bool save(std::string* error = nullptr) const;
@@ -70,25 +86,44 @@ private:
         }
         std::string_view value() const { return std::string_view(raw).substr(valueBegin); }
     };
+    // Section and key names compare without regard to ASCII case, as on Windows; the index
+    // holds them trimmed, and lookups trim first. A lookup by string_view allocates nothing.
+    struct NameHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view name) const noexcept;
+    };
+    struct NameEqual {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const noexcept;
+    };
+    using NameIndex = std::unordered_map<std::string, std::size_t, NameHash, NameEqual>;
+
     // A section header and the lines up to the next one. The first entry of sections_ holds
     // the lines before the first header and has no header line.
     struct Section {
+        std::string name; // trimmed
         Line header;
         std::vector<Line> body;
-        std::unordered_map<std::string, std::size_t> keys; // folded key -> first line in body
+        NameIndex keys;               // key -> first line in body
         std::size_t afterLastKey = 0; // where a new key goes: after the last key line
     };
 
     const Line* findKey(std::string_view section, std::string_view key) const;
+    // The first section of that (trimmed) name, or npos. Loads and saves work section by
+    // section, so the last one found is tried first.
+    std::size_t findSection(std::string_view name) const;
     void parse(std::string_view bytes);
+    void noteEncoding(std::string_view text);
     static void setKeyLine(Line& line, std::size_t keyLength);
 
     std::filesystem::path path_;
     bool existed_ = false;
-    bool bom_ = false;              // the file starts with a UTF-8 byte-order mark
-    bool crlf_ = false;             // CR LF line ends (else LF) when saving
-    std::vector<Section> sections_; // [0]: lines before any header
-    std::unordered_map<std::string, std::size_t> sectionIndex_; // folded name -> first section
+    bool bom_ = false; // the file starts (or will start) with a UTF-8 byte-order mark
+    std::string loadError_;
+    bool crlf_ = false;                   // CR LF line ends (else LF) when saving
+    std::vector<Section> sections_;       // [0]: lines before any header
+    NameIndex sectionIndex_;              // name -> first section
+    mutable std::size_t lastSection_ = 0; // index of the section last found, 0 = none
     BeforeReplaceHook beforeReplace_;
 };
 

@@ -1,11 +1,11 @@
 #include "platform/PosixSerialPort.h"
 
+#include "platform/SystemErrorText.h"
 #include "platform/TermiosLine.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <fcntl.h>
 #include <linux/serial.h>
 #include <optional>
@@ -63,6 +63,11 @@ int waitFor(int fd, short events, std::optional<SteadyClock::time_point> deadlin
     }
 }
 
+// Errors of a read or write that mean the device is gone, not that the line is busy.
+bool deviceGone(int err) {
+    return err == EIO || err == ENXIO || err == ENODEV || err == EPIPE || err == EBADF;
+}
+
 OpenError classify(int err) {
     switch (err) {
     case ENOENT:
@@ -84,7 +89,7 @@ OpenResult failure(int err, int fd = -1) {
         ::close(fd);
     OpenResult r;
     r.error = classify(err);
-    r.detail = std::strerror(err);
+    r.detail = systemErrorText(err);
     return r;
 }
 
@@ -149,11 +154,15 @@ std::size_t PosixSerialPort::write(std::span<const std::uint8_t> bytes) {
             continue;
         if (n < 0 && errno == EAGAIN) {
             int ev = waitFor(fd_, POLLOUT, deadline);
-            if (ev <= 0 || (ev & (POLLERR | POLLHUP | POLLNVAL)))
+            if (ev > 0 && (ev & (POLLERR | POLLHUP | POLLNVAL)))
+                lost_ = true;
+            if (ev <= 0 || lost_)
                 break;
             continue;
         }
-        break; // the line is gone (EIO after a hang-up, EBADF, ...)
+        if (n < 0 && deviceGone(errno))
+            lost_ = true; // EIO after a hang-up
+        break;
     }
     if (toggled)
         ::fcntl(fd_, F_SETFL, flags);
@@ -194,13 +203,18 @@ std::size_t PosixSerialPort::readBytes(std::span<std::uint8_t> buffer,
         int ev = waitFor(fd_, POLLIN, deadline);
         if (ev <= 0)
             break; // timed out, or poll itself failed
-        if (!(ev & POLLIN))
-            break; // hang-up or error with nothing left to read
+        if (!(ev & POLLIN)) {
+            lost_ = (ev & (POLLERR | POLLHUP | POLLNVAL)) != 0; // nothing left to read
+            break;
+        }
         ssize_t n = ::read(fd_, buffer.data() + got, buffer.size() - got);
         if (n < 0 && (errno == EINTR || errno == EAGAIN))
             continue;
-        if (n <= 0)
-            break; // end of file or the line is gone
+        if (n <= 0) {
+            // End of file after a hang-up, or the line is gone.
+            lost_ = n == 0 || deviceGone(errno);
+            break;
+        }
         got += static_cast<std::size_t>(n);
         if (complete && *complete && (*complete)(buffer.first(got)))
             break;

@@ -5,9 +5,10 @@
 // readTotalMultiplier * asked + readTotalConstant has passed since the read began. With no
 // interval and no total limit a read returns at once with what is already queued; with an
 // interval but no total limit it waits for the first byte as long as the line stays up. A
-// hang-up (the device unplugged, a pty's master closed) ends a read at once. readUntil asks
-// its predicate after every chunk taken from the driver: bytes that arrived together are taken
-// together, so a chunk that runs past a whole answer does not end the read there.
+// hang-up (the device unplugged, a pty's master closed) ends a read at once and marks the
+// port lost(). readUntil asks its predicate after every chunk taken from the driver: bytes that
+// arrived together are taken together, so a chunk that runs past a whole answer does not end
+// the read there.
 // Writes block until every byte is taken, or until writeTotalMultiplier * count +
 // writeTotalConstant has passed when that is not 0, and then wait for the line to drain.
 //
@@ -42,6 +43,7 @@ public:
     LineErrors fetchLineErrors() override;
     void setRts(bool on) override;
     void setDtr(bool on) override;
+    bool lost() const override { return lost_; }
 
 private:
     struct ErrorCounts {
@@ -55,6 +57,7 @@ private:
     SerialTimeouts timeouts_;
     ErrorCounts lastCounts_;
     bool countsErrors_ = false; // the driver keeps line-error counts
+    bool lost_ = false;         // a hang-up or an error that only a vanished device gives
 };
 
 // Opens device paths such as /dev/ttyUSB0: read/write, no controlling terminal, exclusive.

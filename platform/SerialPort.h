@@ -69,6 +69,9 @@ public:
     virtual LineErrors fetchLineErrors() = 0;
     virtual void setRts(bool on) = 0;
     virtual void setDtr(bool on) = 0;
+    // True once the device has gone away under the open port (a USB adapter pulled, a pty's
+    // master closed): every further read and write fails at once, and only a new open helps.
+    virtual bool lost() const { return false; }
 };
 
 // Why an open failed, in terms an engineer can act on.
@@ -77,7 +80,7 @@ enum class OpenError : std::uint8_t { None, NoSuchDevice, Busy, NoPermission, Ot
 struct OpenResult {
     std::unique_ptr<SerialPort> port; // null on failure
     OpenError error = OpenError::None;
-    std::string detail; // the system's own text, for the log and the CLI
+    std::string detail; // the system's reason, in Russian, for the box and the CLI
 };
 
 // Opens devices by path (exclusive, read/write, existing only). The application uses the

@@ -1,8 +1,9 @@
 #include "platform/TextAppend.h"
 
+#include "platform/SystemErrorText.h"
+
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 
 namespace flowcfg {
@@ -22,7 +23,7 @@ std::string appendProblem(const std::filesystem::path& file) {
     const bool existed = std::filesystem::exists(file, ec);
     std::FILE* f = std::fopen(file.c_str(), "ab");
     if (!f)
-        return std::strerror(errno);
+        return systemErrorText(errno);
     std::fclose(f);
     if (!existed)
         std::filesystem::remove(file, ec);

@@ -13,7 +13,8 @@ namespace flowcfg {
 bool appendText(const std::filesystem::path& file, std::string_view text);
 
 // Whether text can be appended to the file now: it is opened for appending and closed again
-// (a file that did not exist is removed again). Empty when it can, else the system's reason.
+// (a file that did not exist is removed again). Empty when it can, else the system's reason in
+// Russian.
 std::string appendProblem(const std::filesystem::path& file);
 
 } // namespace flowcfg

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace flowcfg {
 
@@ -37,6 +38,14 @@ void appendUtf8(std::string& out, char32_t cp) {
 bool isValidUtf8(std::string_view text) {
     std::size_t i = 0;
     const std::size_t n = text.size();
+    // Settings text is mostly ASCII: eight bytes at a time while no high bit is set.
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+    for (std::uint64_t word = 0; n - i >= 8; i += 8) {
+        std::memcpy(&word, text.data() + i, 8);
+        if ((word & kHighBits) != 0) {
+            break;
+        }
+    }
     while (i < n) {
         const auto b = static_cast<std::uint8_t>(text[i]);
         if (b < 0x80) {

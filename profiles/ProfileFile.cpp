@@ -83,10 +83,6 @@ void saveKey(IniFile& ini, std::string_view section, const ProfileKey& row, Devi
     }
 }
 
-std::string quoted(const fs::path& p) {
-    return "\"" + p.string() + "\"";
-}
-
 } // namespace
 
 ToolSettings ToolSettings::defaults(const fs::path& workDir) {
@@ -114,19 +110,11 @@ ProfileResult loadProfile(const fs::path& file, DeviceImage& image, ToolSettings
             ini.writeString(v.section, v.key, v.text);
         }
     }
-
-    for (std::string_view name : kLoadFirst) {
-        loadSection(ini, *findProfileSection(name), image, tools, workDir);
-    }
-    for (const ProfileSection& section : profileSections()) {
-        if (std::ranges::find(kLoadFirst, section.name) == kLoadFirst.end()) {
-            loadSection(ini, section, image, tools, workDir);
-        }
-    }
+    loadProfileKeys(ini, image, tools, workDir);
 
     if (!readable) {
         // Never overwrite what could not be read.
-        return {false, "Не удалось прочитать файл " + quoted(file)};
+        return {false, ini.loadFailureText()};
     }
     if (ini.existed() && ini.text() == before) {
         return {};
@@ -140,15 +128,35 @@ ProfileResult loadProfile(const fs::path& file, DeviceImage& image, ToolSettings
 
 ProfileResult saveProfile(const fs::path& file, const DeviceImage& image, const ToolSettings& tools,
                           const IniFile::BeforeReplaceHook& beforeReplace) {
+    IniFile ini(file);
+    if (!ini.load()) {
+        return {false, ini.loadFailureText() + std::string(IniFile::kNotOverwritten)};
+    }
+    saveProfileKeys(ini, image, tools);
+    ini.setBeforeReplaceHook(beforeReplace);
+    std::string error;
+    if (!ini.save(&error)) {
+        return {false, error};
+    }
+    return {};
+}
+
+void loadProfileKeys(IniFile& ini, DeviceImage& image, ToolSettings& tools,
+                     const fs::path& workDir) {
+    for (std::string_view name : kLoadFirst) {
+        loadSection(ini, *findProfileSection(name), image, tools, workDir);
+    }
+    for (const ProfileSection& section : profileSections()) {
+        if (std::ranges::find(kLoadFirst, section.name) == kLoadFirst.end()) {
+            loadSection(ini, section, image, tools, workDir);
+        }
+    }
+}
+
+void saveProfileKeys(IniFile& ini, const DeviceImage& image, const ToolSettings& tools) {
     // The tables reach members through non-const references; work on copies.
     DeviceImage imageCopy = image;
     ToolSettings toolsCopy = tools;
-
-    IniFile ini(file);
-    if (!ini.load()) {
-        return {false, "Не удалось прочитать файл " + quoted(file) +
-                           "; он не перезаписан, чтобы не потерять его содержимое"};
-    }
     for (const bool last : {false, true}) {
         for (const ProfileSection& section : profileSections()) {
             for (const ProfileKey& row : section.keys) {
@@ -158,12 +166,6 @@ ProfileResult saveProfile(const fs::path& file, const DeviceImage& image, const 
             }
         }
     }
-    ini.setBeforeReplaceHook(beforeReplace);
-    std::string error;
-    if (!ini.save(&error)) {
-        return {false, error};
-    }
-    return {};
 }
 
 std::string applySaveDialogRule(std::string name, int filterIndex) {

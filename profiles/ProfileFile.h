@@ -34,6 +34,13 @@ ProfileResult saveProfile(const std::filesystem::path& file, const DeviceImage& 
                           const ToolSettings& tools,
                           const IniFile::BeforeReplaceHook& beforeReplace = {});
 
+// The same two on a file's contents in memory (IniFile::loadText, IniFile::text): what a load
+// reads and writes back, and what a save writes. The file functions above are these around
+// IniFile::load and IniFile::save.
+void loadProfileKeys(IniFile& ini, DeviceImage& image, ToolSettings& tools,
+                     const std::filesystem::path& workDir);
+void saveProfileKeys(IniFile& ini, const DeviceImage& image, const ToolSettings& tools);
+
 // The file chooser filter of profiles.
 inline constexpr std::string_view kProfileFilter = "Файл настроек прибора|*.prf|Все файлы|*.*";
 

@@ -81,20 +81,30 @@ float scanFloat(std::string_view text) {
         format = std::chars_format::hex;
         rest.remove_prefix(2);
     }
-    double value = 0.0;
-    const auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), value, format);
-    if (ec != std::errc{} || end == rest.data()) {
+    // Straight to float, rounded once as a C float scan rounds: by way of a double, a text just
+    // beside the midpoint of two floats could round the wrong way.
+    const char* const first = rest.data();
+    const char* const last = rest.data() + rest.size();
+    float value = 0.0f;
+    auto [end, ec] = std::from_chars(first, last, value, format);
+    if (ec == std::errc::result_out_of_range) {
+        // Beyond the float range an infinity, below it the nearest float (0 at last), as a
+        // float scan gives; beyond even a double: no number.
+        double wide = 0.0;
+        const auto r = std::from_chars(first, last, wide, format);
+        if (r.ec != std::errc{}) {
+            return 0.0f;
+        }
+        value = std::fabs(wide) > std::numeric_limits<float>::max()
+                    ? std::numeric_limits<float>::infinity()
+                    : static_cast<float>(wide);
+        end = r.ptr;
+        ec = std::errc{};
+    }
+    if (ec != std::errc{} || end == first) {
         return 0.0f;
     }
-    if (negative) {
-        value = -value;
-    }
-    // A double beyond the float range becomes an infinity, as a float scan gives.
-    if (std::isfinite(value) && std::fabs(value) > std::numeric_limits<float>::max()) {
-        return value > 0 ? std::numeric_limits<float>::infinity()
-                         : -std::numeric_limits<float>::infinity();
-    }
-    return static_cast<float>(value);
+    return negative ? -value : value;
 }
 
 std::string profileValueText(ValueKind kind, const ProfileRef& ref) {

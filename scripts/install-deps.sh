@@ -11,6 +11,7 @@ packages=(
   xvfb xauth
   python3 python3-pymodbus python3-serial python3-serial-asyncio mbpoll
   clang-format
+  clang libclang-rt-14-dev
 )
 
 missing=()

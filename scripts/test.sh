@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything with warnings as errors, runs every test, then
-# builds and runs the test suite again under the address and undefined-behaviour sanitizers.
+# Installs what is missing, builds everything with warnings as errors, runs every test, a
+# short soak against flowsim and a short run of every fuzz target, then builds and runs the
+# test suite again under the address and undefined-behaviour sanitizers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -12,6 +13,15 @@ export CTEST_OUTPUT_ON_FAILURE=1
 cmake -S . -B build/ci -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFLOWCFG_WERROR=ON
 cmake --build build/ci -j "$jobs"
 ctest --test-dir build/ci -j "$jobs" --timeout 300
+
+# A short soak of the poll against flowsim with faults on the line (the long one is
+# build/ci/bench/fault_soak --polls 10000).
+build/ci/bench/fault_soak --polls 300 --every 100
+
+# Every fuzz target for a few seconds (scripts/fuzz.sh TARGET SECONDS runs them long).
+if command -v clang++ >/dev/null; then
+  scripts/fuzz.sh all 6
+fi
 
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFLOWCFG_WERROR=ON \
   -DFLOWCFG_SANITIZE=ON -DFLOWCFG_BUILD_BENCH=OFF

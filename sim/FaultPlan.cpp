@@ -74,16 +74,23 @@ bool parseNumber(std::string_view s, std::uint32_t& out) {
     return !s.empty() && r.ec == std::errc{} && r.ptr == s.data() + s.size();
 }
 
+enum class Param : std::uint8_t { None, Optional, Required };
+
 struct KindName {
     std::string_view name;
     FaultKind kind;
-    bool needsParam;
+    Param param;
+    std::uint32_t min = 0, max = 0; // bounds of the parameter
+    std::string_view example = {};
 };
 constexpr KindName kKinds[] = {
-    {"silent", FaultKind::Silent, false},      {"truncate", FaultKind::Truncate, false},
-    {"crc", FaultKind::BadCrc, false},         {"address", FaultKind::OtherAddress, false},
-    {"exception", FaultKind::Exception, true}, {"delay", FaultKind::Delay, true},
-    {"garbage", FaultKind::Garbage, false},
+    {"silent", FaultKind::Silent, Param::None},
+    {"truncate", FaultKind::Truncate, Param::Optional, 0, kMaxTruncateBytes},
+    {"crc", FaultKind::BadCrc, Param::None},
+    {"address", FaultKind::OtherAddress, Param::None},
+    {"exception", FaultKind::Exception, Param::Required, 1, 255, ":4"},
+    {"delay", FaultKind::Delay, Param::Required, 0, kMaxDelayMs, ":1500"},
+    {"garbage", FaultKind::Garbage, Param::Optional, 0, kMaxGarbageBytes},
 };
 
 bool parseScope(std::string_view s, FaultRule& rule, std::string& error) {
@@ -112,8 +119,9 @@ bool parseScope(std::string_view s, FaultRule& rule, std::string& error) {
     }
     if (key == "p") {
         const auto r = std::from_chars(value.data(), value.data() + value.size(), rule.probability);
+        // Written so that NaN fails too.
         if (value.empty() || r.ec != std::errc{} || r.ptr != value.data() + value.size() ||
-            rule.probability < 0 || rule.probability > 1) {
+            !(rule.probability >= 0 && rule.probability <= 1)) {
             error = "p= needs a probability between 0 and 1";
             return false;
         }
@@ -142,17 +150,21 @@ std::optional<FaultRule> FaultPlan::parse(std::string_view text, std::string& er
     }
     rule.kind = kind->kind;
     if (colon != std::string_view::npos) {
-        if (!parseNumber(head.substr(colon + 1), rule.param)) {
-            error = "fault parameter is not a number: " + std::string(head.substr(colon + 1));
+        const std::string_view param = head.substr(colon + 1);
+        if (kind->param == Param::None) {
+            error = "fault '" + std::string(name) + "' takes no parameter";
             return std::nullopt;
         }
-    } else if (kind->needsParam) {
-        error = "fault '" + std::string(name) + "' needs a parameter, e.g. " + std::string(name) +
-                (rule.kind == FaultKind::Delay ? ":1500" : ":4");
-        return std::nullopt;
-    }
-    if (rule.kind == FaultKind::Exception && (rule.param == 0 || rule.param > 255)) {
-        error = "exception code must be 1..255";
+        if (!parseNumber(param, rule.param) || rule.param < kind->min || rule.param > kind->max) {
+            error = "fault '" + std::string(name) + "' needs a parameter from " +
+                    std::to_string(kind->min) + " to " + std::to_string(kind->max) + ", not " +
+                    std::string(param);
+            return std::nullopt;
+        }
+    } else if (kind->param == Param::Required) {
+        error = "fault '" + std::string(name) + "' needs a parameter from " +
+                std::to_string(kind->min) + " to " + std::to_string(kind->max) + ", e.g. " +
+                std::string(name) + std::string(kind->example);
         return std::nullopt;
     }
     std::string_view scopes = at == std::string_view::npos ? "" : text.substr(at + 1);

@@ -10,6 +10,9 @@
 //          garbage[:BYTES]
 //   SCOPE  next=K | range=FIRST-LAST (registers, decimal or 0x hex) | p=PROBABILITY
 // e.g. "crc@next=3", "exception:4@range=0x1000-0x10FF", "delay:1500@p=0.2".
+// Every number is bounded (kFaultLimits): a text outside the bounds is refused with the
+// reason, never clamped, so a typing error cannot make the simulator hang or run out of
+// memory.
 
 #include <cstdint>
 #include <optional>
@@ -18,6 +21,16 @@
 #include <vector>
 
 namespace flowcfg::sim {
+
+// Bounds of the fault parameters.
+inline constexpr std::uint32_t kMaxTruncateBytes = 1029; // one less than the longest answer
+inline constexpr std::uint32_t kMaxGarbageBytes = 4096;
+inline constexpr std::uint32_t kMaxDelayMs = 60000;
+
+// The bounds as flowsim --help states them.
+inline constexpr const char* kFaultLimitsText =
+    "truncate:0..1029 bytes kept (0 = half), garbage:0..4096 bytes (0 = the answer's length), "
+    "delay:0..60000 ms, exception:1..255, next=1..4294967295, range=0..0xFFFF, p=0..1";
 
 enum class FaultKind : std::uint8_t {
     Silent,

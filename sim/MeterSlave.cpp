@@ -21,17 +21,31 @@ void MeterSlave::record(const ServedRequest& info) {
     served_.push_back(info);
 }
 
+void MeterSlave::count(const FaultDecision& fault) {
+    ++counts_.requests;
+    if (!fault.any())
+        return;
+    ++counts_.faulted;
+    counts_.silent += fault.silent;
+    counts_.truncated += fault.truncate;
+    counts_.badCrc += fault.badCrc;
+    counts_.otherAddress += fault.otherAddress;
+    counts_.exception += fault.exception != 0;
+    counts_.delayed += fault.delayMs != 0;
+    counts_.garbage += fault.garbage;
+}
+
 SlaveReply MeterSlave::respond(std::span<const std::uint8_t> request) {
     SlaveReply reply;
     reply.baud = meter_.baud();
     reply.parity = meter_.parity();
     if (request.size() < 4 || !crcValid(request)) {
-        ++badFrames_;
+        ++counts_.badFrames;
         return reply;
     }
     const std::uint8_t address = request[0];
     if (address != 0 && address != meter_.address()) {
-        ++foreignFrames_;
+        ++counts_.foreignFrames;
         return reply;
     }
     ServedRequest info;
@@ -50,6 +64,7 @@ SlaveReply MeterSlave::respond(std::span<const std::uint8_t> request) {
         broadcast ? FaultDecision{}
                   : faults_.decide(info.start, info.function == kReadArchiveBlock ? 0 : info.count);
     info.faulted = fault.any();
+    count(fault);
     if (fault.silent) {
         record(info);
         return reply;
@@ -79,7 +94,7 @@ SlaveReply MeterSlave::respond(std::span<const std::uint8_t> request) {
             answer = faults_.randomBytes(fault.garbageBytes ? fault.garbageBytes : answer.size());
     }
     info.answered = !answer.empty();
-    answered_ += info.answered ? 1 : 0;
+    counts_.answered += info.answered;
     record(info);
     reply.bytes = std::move(answer);
     reply.delayMs = fault.delayMs;

@@ -35,6 +35,16 @@ struct ServedRequest {
     bool faulted = false; // a fault rule hit this request
 };
 
+// What the slave did since it was made, for flowsim's summary and a soak's check: requests
+// it took (good CRC, its address or a broadcast), answers made (a delayed one may still be
+// cut short by a stop), and the faults that hit, by kind (a request can meet several).
+struct SlaveCounts {
+    std::uint64_t requests = 0, answered = 0, faulted = 0;
+    std::uint64_t silent = 0, truncated = 0, badCrc = 0, otherAddress = 0, exception = 0,
+                  delayed = 0, garbage = 0;
+    std::uint64_t badFrames = 0, foreignFrames = 0;
+};
+
 struct SlaveReply {
     std::vector<std::uint8_t> bytes; // empty: no answer
     std::uint32_t delayMs = 0;       // extra delay before the first byte (fault)
@@ -66,18 +76,21 @@ public:
     void clearServed() { served_.clear(); }
     // Frames dropped for a bad CRC or length, frames for other addresses, and requests
     // answered (all of them, however many served() still keeps).
-    std::uint64_t badFrames() const { return badFrames_; }
-    std::uint64_t foreignFrames() const { return foreignFrames_; }
-    std::uint64_t answeredCount() const { return answered_; }
+    std::uint64_t badFrames() const { return counts_.badFrames; }
+    std::uint64_t foreignFrames() const { return counts_.foreignFrames; }
+    std::uint64_t answeredCount() const { return counts_.answered; }
+    // Everything counted, faults by kind included.
+    const SlaveCounts& counts() const { return counts_; }
 
 private:
     std::vector<std::uint8_t> execute(std::span<const std::uint8_t> frame, ServedRequest& info);
     void record(const ServedRequest& info);
+    void count(const FaultDecision& fault);
 
     Meter meter_;
     FaultPlan faults_;
     std::vector<ServedRequest> served_;
-    std::uint64_t badFrames_ = 0, foreignFrames_ = 0, answered_ = 0;
+    SlaveCounts counts_;
 };
 
 } // namespace flowcfg::sim

@@ -64,19 +64,36 @@ bool writeAll(int fd, std::span<const std::uint8_t> bytes) {
     return true;
 }
 
-// The pty as a paced line: the steady clock, sleeps and the master side of the pair.
+// Sleeps until t in slices of at most 20 ms, so that a stop ends even a minute's delay at
+// once; false when `stop` came first.
+bool sleepUntilUnlessStopped(SteadyClock::time_point t, const std::atomic<bool>& stop) {
+    constexpr auto kSlice = std::chrono::milliseconds(20);
+    while (!stop.load()) {
+        const auto now = SteadyClock::now();
+        if (now >= t)
+            return true;
+        std::this_thread::sleep_until(std::min(t, now + kSlice));
+    }
+    return false;
+}
+
+// The pty as a paced line: the steady clock, sleeps and the master side of the pair. A stop
+// cuts the answer short: the sleep ends and nothing more is written.
 class PtyPaceLine final : public PaceLine {
 public:
-    explicit PtyPaceLine(int fd) : fd_(fd) {}
+    PtyPaceLine(int fd, const std::atomic<bool>& stop) : fd_(fd), stop_(stop) {}
     PaceTime now() override { return SteadyClock::now().time_since_epoch(); }
     void sleepUntil(PaceTime t) override {
-        std::this_thread::sleep_until(
-            SteadyClock::time_point(std::chrono::duration_cast<SteadyClock::duration>(t)));
+        sleepUntilUnlessStopped(
+            SteadyClock::time_point(std::chrono::duration_cast<SteadyClock::duration>(t)), stop_);
     }
-    bool write(std::span<const std::uint8_t> bytes) override { return writeAll(fd_, bytes); }
+    bool write(std::span<const std::uint8_t> bytes) override {
+        return !stop_.load() && writeAll(fd_, bytes);
+    }
 
 private:
     int fd_;
+    const std::atomic<bool>& stop_;
 };
 
 } // namespace
@@ -143,14 +160,14 @@ MasterLine PtyServer::masterLine() const {
 }
 
 void PtyServer::answer(const SlaveReply& reply, const ServeOptions& options,
-                       const RequestSeen& request) {
+                       const RequestSeen& request, const std::atomic<bool>& stop) {
     if (!options.pace) {
-        if (reply.delayMs)
-            std::this_thread::sleep_for(std::chrono::milliseconds(reply.delayMs));
-        writeAll(master_, reply.bytes);
+        const auto due = SteadyClock::now() + std::chrono::milliseconds(reply.delayMs);
+        if (sleepUntilUnlessStopped(due, stop))
+            writeAll(master_, reply.bytes);
         return;
     }
-    PtyPaceLine line(master_);
+    PtyPaceLine line(master_, stop);
     const AnswerSchedule schedule(charTimeUs(reply.baud, reply.parity), request, line.now(),
                                   std::chrono::milliseconds(reply.delayMs));
     sendPaced(reply.bytes, schedule, line);
@@ -186,7 +203,7 @@ void PtyServer::serve(MeterBus& bus, const ServeOptions& options, const std::ato
             *options.verbose << "-> " << hexBytes(reply.bytes)
                              << (reply.delayMs ? " (delayed)" : "") << std::endl;
         if (!reply.bytes.empty())
-            answer(reply, options, {seen.first, seen.last, frame.size()});
+            answer(reply, options, {seen.first, seen.last, frame.size()}, stop);
     };
 
     std::uint8_t chunk[2048];

@@ -32,14 +32,16 @@ public:
 
     const std::string& slavePath() const { return slavePath_; }
 
-    // Serves until `stop` becomes true (checked at least every 200 ms).
+    // Serves until `stop` becomes true (checked at least every 200 ms, also while an answer is
+    // delayed or paced out).
     void serve(MeterBus& bus, const ServeOptions& options, const std::atomic<bool>& stop);
 
     // The line settings the master has set on the device.
     MasterLine masterLine() const;
 
 private:
-    void answer(const SlaveReply& reply, const ServeOptions& options, const RequestSeen& request);
+    void answer(const SlaveReply& reply, const ServeOptions& options, const RequestSeen& request,
+                const std::atomic<bool>& stop);
 
     int master_ = -1;
     int slave_ = -1; // kept open so the line settings persist between masters

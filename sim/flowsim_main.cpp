@@ -1,5 +1,7 @@
 // flowsim: a simulated flowmeter, a Modbus RTU slave on a pseudo-terminal. Prints the device
-// path as its first line, then serves until SIGINT or SIGTERM.
+// path as its first line, then serves until SIGINT or SIGTERM, which end it within a fraction
+// of a second whatever fault is running. At the end it prints what it did on stderr and, with
+// --stats, into a file of key=value lines.
 //
 //   flowsim --link /tmp/meter -v                       # a meter at address 1, 19200 8N1
 //   flowcfg-cli --port /tmp/meter ...                  # or mbpoll, pymodbus, the tool itself
@@ -17,12 +19,16 @@
 #include <algorithm>
 #include <atomic>
 #include <charconv>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -89,16 +95,84 @@ the calibration 0x1700..0x171A and the adjustment 0x1904..0x1907; vortex amplitu
 its cut-off 0x5506; calibration coefficients 0x7DFF (count in the high byte: 8) and
 0x7E00..0x7E4F.)";
 
+// A finite number within +-limit (CLI11's own range check lets NaN through).
+CLI::Validator finiteWithin(double limit, std::string limitText) {
+    return CLI::Validator(
+        [limit, limitText](std::string& text) -> std::string {
+            double v = 0;
+            const auto r = std::from_chars(text.data(), text.data() + text.size(), v);
+            if (r.ec != std::errc{} || r.ptr != text.data() + text.size() || !std::isfinite(v) ||
+                std::fabs(v) > limit)
+                return "not a finite number within +-" + limitText + ": " + text;
+            return {};
+        },
+        "NUMBER");
+}
+
+using Counts = std::vector<std::pair<const char*, std::uint64_t>>;
+
+// The faults that hit a meter, by kind, as the exit line and --stats name them.
+Counts faultsOf(const flowcfg::sim::SlaveCounts& c) {
+    return {{"silent", c.silent},        {"truncated", c.truncated}, {"crc", c.badCrc},
+            {"address", c.otherAddress}, {"exception", c.exception}, {"delayed", c.delayed},
+            {"garbage", c.garbage}};
+}
+
+// The line flowsim ends with for one meter: "stopped after 12 requests (10 answered, 0 not
+// heard; 2 with faults: silent 1, crc 1), 0 blinks, 0 restarts"; faults only when any hit.
+std::string exitLine(const flowcfg::sim::MeterBus& bus, std::size_t i) {
+    const flowcfg::sim::SlaveCounts& c = bus.slave(i).counts();
+    std::ostringstream out;
+    out << "stopped after " << c.requests << " requests (" << c.answered << " answered, "
+        << bus.unheardFrames(i) << " not heard";
+    if (c.faulted != 0) {
+        out << "; " << c.faulted << " with faults:";
+        const char* separator = " ";
+        for (const auto& [kind, n] : faultsOf(c)) {
+            if (n != 0)
+                out << std::exchange(separator, ", ") << kind << ' ' << n;
+        }
+    }
+    out << "), " << bus.slave(i).meter().blinks() << " blinks, " << bus.slave(i).meter().restarts()
+        << " restarts";
+    return out.str();
+}
+
+// --stats: key=value lines; with several meters each key is prefixed "meterK." (K = 0, 1, ...).
+std::string statsText(const flowcfg::sim::MeterBus& bus) {
+    std::ostringstream out;
+    for (std::size_t i = 0; i < bus.size(); ++i) {
+        const flowcfg::sim::SlaveCounts& c = bus.slave(i).counts();
+        const flowcfg::sim::Meter& meter = bus.slave(i).meter();
+        Counts counts{{"requests", c.requests}, {"answered", c.answered}, {"faulted", c.faulted}};
+        for (const auto& kind : faultsOf(c))
+            counts.push_back(kind);
+        counts.insert(counts.end(), {{"bad_frames", c.badFrames},
+                                     {"foreign_frames", c.foreignFrames},
+                                     {"not_heard", bus.unheardFrames(i)},
+                                     {"blinks", meter.blinks()},
+                                     {"restarts", meter.restarts()}});
+        for (const auto& [name, n] : counts) {
+            if (bus.size() > 1)
+                out << "meter" << i << '.';
+            out << name << '=' << n << '\n';
+        }
+    }
+    return out.str();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     using namespace flowcfg::sim;
-    CLI::App app{"flowsim: a simulated flowmeter on a pseudo-terminal (Modbus RTU slave)"};
+    CLI::App app{"flowsim: a simulated flowmeter on a pseudo-terminal (Modbus RTU slave). Prints "
+                 "the device path, serves until SIGINT or SIGTERM (which end it at once, also "
+                 "during a delayed or paced answer), then prints what each meter did."};
     app.footer(kFooter);
     MeterConfig config;
     unsigned address = 1, floatOrder = 0;
     std::uint32_t baud = 19200;
-    std::string parity = "none", statusHi = "0", statusLo = "0", link;
+    std::string parity = "none", statusHi = "0", statusLo = "0", link, statsFile;
     std::vector<std::string> faultTexts, meterSpecs, meterFaultTexts;
     std::string addressList;
     std::vector<double> swing;
@@ -137,11 +211,17 @@ int main(int argc, char** argv) {
     app.add_flag("--protect", config.writeProtected, "report write protection (0x012C bit 15)");
     app.add_option("--flow-status-hi", statusHi, "bits always set in the flow status word 0x0103");
     app.add_option("--flow-status-lo", statusLo, "bits always set in the flow error word 0x0104");
-    app.add_option("--fixed-flow", fixedFlow, "emulate a fixed flow, m3/h");
-    app.add_option("--swing", swing, "emulate a swing: MIN MAX HALF_PERIOD_MS")->expected(3);
+    app.add_option("--fixed-flow", fixedFlow, "emulate a fixed flow, m3/h (|flow| <= 1e7)")
+        ->check(finiteWithin(1e7, "1e7"));
+    app.add_option("--swing", swing,
+                   "emulate a swing: MIN MAX (|value| <= 1e7) HALF_PERIOD_MS (0..65535)")
+        ->expected(3)
+        ->check(finiteWithin(1e7, "1e7"));
     app.add_option("--fault", faultTexts,
-                   "KIND[:PARAM][@SCOPE,...]; KIND silent, truncate[:N], crc, address, "
-                   "exception:CODE, delay:MS, garbage[:N]; SCOPE next=K, range=A-B, p=P");
+                   std::string("KIND[:PARAM][@SCOPE,...]; KIND silent, truncate[:N], crc, "
+                               "address, exception:CODE, delay:MS, garbage[:N]; SCOPE next=K, "
+                               "range=A-B, p=P. Bounds: ") +
+                       flowcfg::sim::kFaultLimitsText);
     app.add_option("--meter-fault", meterFaultTexts, "ADDRESS:RULE, a --fault for one meter");
     app.add_option("--seed", seed, "seed of the fault probabilities and garbage")
         ->capture_default_str();
@@ -154,7 +234,17 @@ int main(int argc, char** argv) {
                  "(always so with --addresses or --meter)");
     app.add_option("--link", link, "also make a symbolic link PATH to the device");
     app.add_flag("-v,--verbose", verbose, "print each request and answer in hex on stderr");
+    app.add_option("--stats", statsFile,
+                   "at the end write the counts into FILE as key=value lines: requests, "
+                   "answered, faulted, then the faults by kind (silent, truncated, crc, "
+                   "address, exception, delayed, garbage), bad_frames, foreign_frames, "
+                   "not_heard, blinks, restarts; with several meters each key is prefixed "
+                   "meterK. (K = 0, 1, ... as in the exit lines)");
     CLI11_PARSE(app, argc, argv);
+    if (swing.size() == 3 && !(swing[2] >= 0 && swing[2] <= 65535)) {
+        std::cerr << "flowsim: --swing: the half period must be 0..65535 ms\n";
+        return 2;
+    }
 
     config.address = static_cast<std::uint8_t>(address);
     config.speedCode = speedCodeOf(baud);
@@ -278,14 +368,18 @@ int main(int argc, char** argv) {
         return 1;
     }
     for (std::size_t i = 0; i < bus.size(); ++i) {
-        const MeterSlave& slave = bus.slave(i);
         std::cerr << "flowsim: ";
         if (several)
             std::cerr << "meter " << i << " at address " << int{meters[i].address} << ": ";
-        std::cerr << "stopped after " << slave.served().size() << " requests ("
-                  << slave.answeredCount() << " answered, " << bus.unheardFrames(i)
-                  << " not heard), " << slave.meter().blinks() << " blinks, "
-                  << slave.meter().restarts() << " restarts\n";
+        std::cerr << exitLine(bus, i) << '\n';
+    }
+    if (!statsFile.empty()) {
+        std::ofstream out(statsFile, std::ios::trunc);
+        out << statsText(bus);
+        if (!out.flush()) {
+            std::cerr << "flowsim: cannot write " << statsFile << '\n';
+            return 1;
+        }
     }
     return 0;
 }

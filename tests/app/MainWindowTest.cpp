@@ -75,6 +75,19 @@ TEST_F(MainWindowTest, ExitIntoAVanishedDirectorySaysSoAndDoesNotThrow) {
     fs::create_directories(dir.path());
 }
 
+TEST_F(MainWindowTest, DevDatThatIsADirectoryKeepsTheDefaultsAndTheExitSaysWhyInRussian) {
+    fs::create_directory(dir.path() / "dev.dat");
+    MainWindow& w = start();
+    EXPECT_TRUE(dialogs.shown.empty()); // the start-up stays silent, as before
+    EXPECT_FALSE(w.shutDown());
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text,
+              "Не удалось сохранить настройки программы.\ndev.dat: Не удалось прочитать файл \"" +
+                  (dir.path() / "dev.dat").string() +
+                  "\" (это папка, а не файл); он не перезаписан, чтобы не потерять его "
+                  "содержимое\n");
+}
+
 TEST_F(MainWindowTest, GarbageRecentProfileStartsWithDefaults) {
     writeFile(dir.path() / "recent.prf", std::string("\x01\x02[[[\xff\xfe=\n=x\n[TAB\nA", 18));
     MainWindow& w = start();

@@ -271,7 +271,7 @@ TEST_F(Transfer, ExportThatCannotBeCreatedIsReportedAndCanBeRetried) {
     EXPECT_EQ(box.icon, DialogIcon::Error);
     EXPECT_NE(box.text.find((missing / "frames_txt.txt_6_12_2026_17_5_3_1000_frames.txt").string()),
               std::string::npos);
-    EXPECT_NE(box.text.find("No such file or directory"), std::string::npos);
+    EXPECT_NE(box.text.find("нет такого файла или папки"), std::string::npos);
     EXPECT_FALSE(controller->transfer().lastExport()->ok);
 
     controller->transfer().setExportDir(exportDir);

@@ -175,6 +175,27 @@ TEST_F(CliTest, ArchiveBlockAsHexDumpOrRawFile) {
               1);
 }
 
+TEST_F(CliTest, SettingsFilesInTheWayAreSaidOnceAndTheDefaultsServe) {
+    std::filesystem::create_directory(dir.path() / "dev.dat");
+    std::filesystem::create_directory(dir.path() / "to.dat");
+    ASSERT_EQ(run({"--port", "/dev/sim", "read", "0x0100", "1"}), 0) << err.str();
+    const std::string d = dir.path().string();
+    EXPECT_EQ(err.str(), "flowcfg-cli: Не удалось прочитать файл \"" + d +
+                             "/dev.dat\" (это папка, а не файл): действуют значения по "
+                             "умолчанию\n"
+                             "flowcfg-cli: Не удалось прочитать файл \"" +
+                             d +
+                             "/to.dat\" (это папка, а не файл): действуют значения по "
+                             "умолчанию\n");
+    // A file the command cannot write is said in Russian too.
+    Bytes answer{0x01, 0x19, 0x04, 0x00}; // address, function, two bytes not examined
+    answer.resize(1028, 0x55);            // the block
+    scripted = withCrc(answer);
+    EXPECT_EQ(run({"--port", "/dev/scripted", "archive-block", "0", "--out", d}), 1);
+    EXPECT_NE(err.str().find("Не удалось записать файл \"" + d + "\"\n"), std::string::npos)
+        << err.str();
+}
+
 TEST_F(CliTest, LogsWhenDevDatSaysSo) {
     { std::ofstream(dir.path() / "dev.dat") << "[LOG]\nUseLogFile=1\n[PORTS]\nCOM3=/dev/sim\n"; }
     ASSERT_EQ(run({"--port", "COM3", "read", "0x0100", "1"}), 0) << err.str();

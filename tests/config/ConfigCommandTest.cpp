@@ -142,6 +142,7 @@ TEST_F(ConfigCommandTest, SetRefusesWhatThePageWouldRefuse) {
     EXPECT_EQ(meter().reg(0x1056), before);
     // Without --yes the question is answered No: exit 3.
     EXPECT_EQ(run({"set", "output1-pulse", "flow_v_for_pulse=2"}), 3);
+    EXPECT_NE(err.str().find("Ничего не записано.\n"), std::string::npos) << err.str();
     EXPECT_EQ(meter().reg(0x1056), before);
     // Unknown groups, fields, codes and read-only fields are usage errors before any exchange.
     slave.clearServed();

@@ -111,23 +111,6 @@ TEST_F(ArchiveDownloadTest, DownloadThroughLineFaultsMatchesTheMetersFrames) {
     EXPECT_GT(blockRequests, 21u);
 }
 
-// Runs a program with stdout and stderr to a file; returns its pid.
-pid_t spawn(const Args& args, const fs::path& out) {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        ::dup2(fd, STDOUT_FILENO);
-        ::dup2(fd, STDERR_FILENO);
-        std::vector<char*> argv;
-        for (const auto& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    return pid;
-}
-
 TEST_F(ArchiveDownloadTest, CtrlCStopsAndStillWritesWhatWasRead) {
     // Paced at 19200 baud a block takes over half a second: 100 blocks take nearly a minute.
     FlowsimProcess sim({"--archive-frames", "1000", "--archive-interval", "0", "--pace"});
@@ -136,17 +119,9 @@ TEST_F(ArchiveDownloadTest, CtrlCStopsAndStillWritesWhatWasRead) {
     const pid_t pid = spawn(archive(sim, {"--frames", "all"}), output);
     ASSERT_GT(pid, 0);
     // Once the transfer runs, give it a few blocks' time, then press Ctrl-C.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (readFile(output).find("Перенос архива") == std::string::npos &&
-           std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    std::this_thread::sleep_for(std::chrono::milliseconds(2000));
-    ::kill(pid, SIGINT);
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    const int status = interruptOnceSeen(pid, output.string(), "Перенос архива", 2000);
     const std::string text = readFile(output);
-    ASSERT_TRUE(WIFEXITED(status)) << text;
-    EXPECT_EQ(WEXITSTATUS(status), 130) << text;
+    EXPECT_EQ(status, 130) << text;
 
     const auto files = exports();
     ASSERT_EQ(files.size(), 1u) << text;

@@ -10,10 +10,12 @@
 #include <chrono>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <regex>
 #include <termios.h>
+#include <thread>
 #include <unistd.h>
 
 namespace flowcfg::test {
@@ -288,6 +290,35 @@ TEST(FlowsimInterop, ArchiveBlockComesWholeOverThePacedPty) {
 
     EXPECT_EQ(flowsim.stop(), 0);
     EXPECT_FALSE(std::filesystem::is_symlink(link)); // removed on SIGTERM
+}
+
+TEST(FlowsimInterop, SigtermEndsItInTheMiddleOfALongDelayAndTheStatsSayWhatItDid) {
+    const std::filesystem::path stats =
+        std::filesystem::temp_directory_path() / ("flowsim-stats-" + std::to_string(getpid()));
+    for (const bool paced : {false, true}) {
+        std::vector<std::string> args{"--freeze-time", "--fault",      "delay:60000",
+                                      "--stats",       stats.string(), "-v"};
+        if (paced)
+            args.push_back("--pace");
+        FlowsimProcess flowsim(args);
+        EXPECT_TRUE(rawExchange(flowsim.device(), {0x01, 0x03, 0x01, 0x00, 0x00, 0x02}, 9, {},
+                                std::chrono::milliseconds(300))
+                        .empty());
+        while (flowsim.log().find("(delayed)") == std::string::npos)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        // stop() kills the process and gives -1 unless SIGTERM ends it within its five seconds.
+        EXPECT_EQ(flowsim.stop(), 0) << paced;
+        std::ifstream in(stats);
+        const std::string text{std::istreambuf_iterator<char>(in), {}};
+        EXPECT_TRUE(text.starts_with("requests=1\nanswered=1\nfaulted=1\nsilent=0\ntruncated=0\n"
+                                     "crc=0\naddress=0\nexception=0\ndelayed=1\ngarbage=0\n"))
+            << text;
+        EXPECT_NE(flowsim.log().find("flowsim: stopped after 1 requests (1 answered, 0 not heard; "
+                                     "1 with faults: delayed 1), 0 blinks, 0 restarts\n"),
+                  std::string::npos)
+            << flowsim.log();
+    }
+    std::filesystem::remove(stats);
 }
 
 } // namespace

@@ -1,12 +1,13 @@
 #include "FlowsimProcess.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
+#include <iterator>
 #include <poll.h>
 #include <sstream>
 #include <stdexcept>
@@ -111,6 +112,36 @@ std::string FlowsimProcess::log() const {
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+int spawn(const std::vector<std::string>& args, const std::string& out) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ::dup2(fd, STDOUT_FILENO);
+        ::dup2(fd, STDERR_FILENO);
+        auto argv = argvOf(args);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    return pid;
+}
+
+int interruptOnceSeen(int pid, const std::string& out, const std::string& marker, int settleMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    const auto seen = [&] {
+        std::ifstream in(out);
+        const std::string text{std::istreambuf_iterator<char>(in), {}};
+        return text.find(marker) != std::string::npos;
+    };
+    while (!seen() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    std::this_thread::sleep_for(std::chrono::milliseconds(settleMs));
+    ::kill(pid, SIGINT);
+    int status = 0;
+    if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
 }
 
 CommandResult runCommand(const std::vector<std::string>& args, int timeoutSec) {

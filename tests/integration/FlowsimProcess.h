@@ -32,6 +32,15 @@ struct CommandResult {
     std::string output; // stdout and stderr
 };
 
+// Starts a program with arguments (no shell), its stdout and stderr going to the file `out`;
+// returns its pid for the caller to signal and wait for.
+int spawn(const std::vector<std::string>& argv, const std::string& out);
+
+// Ctrl-C for a spawned program: waits (at most 30 s) until its output file holds `marker`,
+// then settleMs more, sends SIGINT and waits for the program. Returns its exit code, -1 when
+// it did not exit normally.
+int interruptOnceSeen(int pid, const std::string& out, const std::string& marker, int settleMs);
+
 // Runs a program with arguments (no shell), with a time limit in seconds.
 CommandResult runCommand(const std::vector<std::string>& argv, int timeoutSec = 20);
 

@@ -100,7 +100,9 @@ TEST_F(MeasureCliTest, NamedLogOrDirectoryThatCannotBeUsedIsAnError) {
         std::string said;
     };
     const Case cases[] = {
-        {measure(sim, {"--log", (missing / "x.txt").string()}), "--log: файл "},
+        {measure(sim, {"--log", (missing / "x.txt").string()}),
+         "--log: файл " + (missing / "x.txt").string() +
+             " не открыть для записи: нет такого файла или папки\n"},
         {{"measure", "--port", sim.device(), "--dir", missing.string()}, "--dir: папки "},
     };
     for (const Case& c : cases) {
@@ -111,6 +113,37 @@ TEST_F(MeasureCliTest, NamedLogOrDirectoryThatCannotBeUsedIsAnError) {
         EXPECT_FALSE(fs::exists(missing));
     }
     EXPECT_FALSE(fs::exists(dir_ / "izm.txt"));
+}
+
+TEST_F(MeasureCliTest, KeepGoingCountsFailedPollsAndCtrlCEndsWithTheTotals) {
+    std::ofstream(dir_ / "dev.dat") << "[SETTINGS]\nTimeOut=200\n";
+    std::ofstream(dir_ / "to.dat") << "[TIME_OUTS]\nRTTM19200=1\n"; // silence ends soon
+    // Both attempts of the first poll's measured-block read go unanswered.
+    FlowsimProcess sim({"--fault", "silent@range=0x0100-0x0130,next=2"});
+    const CommandResult run = runCli(measure(sim, {"--count", "3", "--keep-going"}));
+    EXPECT_EQ(run.status, 2) << run.output;
+    EXPECT_NE(run.output.find("Опрос 1: Ошибка в обмене.: Ответа не было.\n"), std::string::npos)
+        << run.output;
+    EXPECT_NE(run.output.find("Число циклов обмена: 3\n"), std::string::npos) << run.output;
+    EXPECT_TRUE(run.output.ends_with("\nИтого: циклов обмена 3, ошибок обмена 1, повторов 1, "
+                                     "ошибок измерения 0, неудачных опросов 1\n"))
+        << run.output;
+
+    // --count 0 polls until Ctrl-C, then ends cleanly with the totals; a counted run that
+    // Ctrl-C cuts short exits 130.
+    for (const auto& [count, exit] : {std::pair{"0", 0}, std::pair{"1000", 130}}) {
+        // A file of its own per run: the last run's marker must not end the wait at once.
+        const fs::path output = dir_ / ("cli-output-" + std::string(count) + ".txt");
+        Args args = measure(sim, {"--count", count});
+        args.insert(args.begin(), FLOWCFG_CLI_PATH);
+        const int pid = spawn(args, output.string());
+        ASSERT_GT(pid, 0);
+        const int status = interruptOnceSeen(pid, output.string(), "Число циклов обмена: 3", 0);
+        const std::string text = readFile(output);
+        EXPECT_EQ(status, exit) << text;
+        EXPECT_NE(text.find("\nИтого: циклов обмена "), std::string::npos) << text;
+        EXPECT_NE(text.find(", неудачных опросов 0\n"), std::string::npos) << text;
+    }
 }
 
 } // namespace

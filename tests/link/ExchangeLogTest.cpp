@@ -108,6 +108,29 @@ TEST_F(ExchangeLogTest, OffMeansNoFile) {
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "COM.txt"));
 }
 
+TEST_F(ExchangeLogTest, AFullLogTurnsOverToComTxt1) {
+    ctx.settings.LogFileMaxKB = 1;
+    answerAlways(withCrc({0x01, 0x03, 0x04, 0x12, 0x34, 0xAB, 0xCD}));
+    std::array<std::uint16_t, 2> values{};
+    // Each read logs a request and an answer record of about 80 bytes each.
+    for (int i = 0; i < 20; ++i)
+        master().readHoldingRegisters(0x0120, 2, values);
+    const std::string current = log();
+    const std::string older = readFile(dir.path() / "COM.txt.1");
+    EXPECT_LE(current.size(), 1024u);
+    EXPECT_GT(older.size(), 1024u - 100);
+    EXPECT_LE(older.size(), 1024u);
+    // Whole records on both sides: the current part starts with a request record.
+    EXPECT_TRUE(current.starts_with("\r\n____________________________\r\n")) << current;
+    EXPECT_TRUE(older.ends_with("Answ:\r\n 01 03 04 12 34 ab cd 00 20")) << older;
+
+    // No limit: the file grows.
+    ctx.settings.LogFileMaxKB = 0;
+    for (int i = 0; i < 20; ++i)
+        master().readHoldingRegisters(0x0120, 2, values);
+    EXPECT_GT(log().size(), 2048u);
+}
+
 TEST_F(ExchangeLogTest, UnwritableLogNeverAffectsTheExchange) {
     std::ofstream(dir.path() / "file") << "x";
     ctx.settings.workDir = dir.path() / "file" / "sub"; // a directory below a file

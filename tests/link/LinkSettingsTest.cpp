@@ -46,6 +46,7 @@ TEST(LinkSettingsFiles, FirstStartInAnEmptyDirectoryCreatesBothFiles) {
     EXPECT_EQ(dev.readString("SETTINGS", "Reask_val", ""), "2");
     EXPECT_EQ(dev.readString("SETTINGS", "read_hold_reg_err_msk", ""), "127");
     EXPECT_EQ(dev.readString("LOG", "UseLogFile", ""), "0");
+    EXPECT_EQ(dev.readString("LOG", "LogFileMaxKB", ""), "10240"); // 10 MB unless set
     EXPECT_FALSE(dev.hasKey("LOG", "LogFileName"));
 
     const TimeoutTable t = readTimeoutTable(work);
@@ -197,14 +198,26 @@ TEST(LinkSettingsFiles, UnusableFilesGiveDefaultsAndAreNotReplaced) {
     EXPECT_FALSE(writeLinkSettings(s, &error));
     EXPECT_FALSE(error.empty());
 
-    // A dev.dat that exists but cannot be read is neither read nor replaced.
+    // A dev.dat or to.dat that exists but cannot be read is neither read nor replaced, and
+    // the reader says so, in Russian.
     std::filesystem::create_directories(dir.path() / "dev.dat");
-    const LinkSettings d = readLinkSettings(dir.path());
+    std::filesystem::create_directories(dir.path() / "to.dat");
+    std::string problem;
+    const LinkSettings d = readLinkSettings(dir.path(), &problem);
     EXPECT_EQ(d.Reask_val, 2);
+    const std::string dev = (dir.path() / "dev.dat").string();
+    EXPECT_EQ(problem, "Не удалось прочитать файл \"" + dev +
+                           "\" (это папка, а не файл): действуют значения по умолчанию");
+    problem.clear();
+    EXPECT_EQ(readTimeoutTable(dir.path(), &problem).RTTM[8], 192);
+    EXPECT_NE(problem.find("to.dat\" (это папка, а не файл)"), std::string::npos) << problem;
     EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "dev.dat"));
     LinkSettings changed = d;
     changed.NetAdrr = 9;
-    EXPECT_FALSE(writeLinkSettings(changed));
+    EXPECT_FALSE(writeLinkSettings(changed, &error));
+    EXPECT_EQ(error, "Не удалось прочитать файл \"" + dev +
+                         "\" (это папка, а не файл); он не перезаписан, чтобы не потерять его "
+                         "содержимое");
     EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "dev.dat"));
 }
 

@@ -169,26 +169,36 @@ TEST_F(MeasurePanelTest, SilentMeterIsShownBeforeTheLaterReadsWait) {
     EXPECT_EQ(painted.back().requests, line->requests.size()); // the counters, after every read
 }
 
-TEST_F(MeasurePanelTest, PortFoundGoneIsOpenedAgainOnTheNextTick) {
+TEST_F(MeasurePanelTest, PortFoundGoneIsSaidOnceAndOpenedAgainOnTheNextTick) {
     startPolling();
-    // The adapter is pulled: the handle answers nothing and the device cannot be opened.
-    devices.refuse("/dev/fake", OpenError::NoSuchDevice);
-    line->responder = nullptr;
-    panel.tick(true);
     const int opens = devices.opens;
+    line->responder = nullptr; // a silent meter is no reason to reopen
     panel.tick(true);
-    EXPECT_EQ(devices.opens, opens + 1); // tried again, silently
+    EXPECT_EQ(devices.opens, opens);
+    // The adapter is pulled: the port is lost and the device cannot be opened.
+    line->gone = true;
+    devices.refuse("/dev/fake", OpenError::NoSuchDevice);
+    panel.tick(true);
+    ASSERT_EQ(dialogs.texts(),
+              std::vector<std::string>{
+                  "Связь с портом COM1 (/dev/fake) потеряна: устройство отключено или закрыто "
+                  "другой стороной.\nПроверьте подключение; следующая операция откроет порт "
+                  "заново."});
     EXPECT_EQ(ctx.port, nullptr);
+    EXPECT_EQ(devices.opens, opens + 1); // tried again at once, silently
+    panel.tick(true);
+    EXPECT_EQ(devices.opens, opens + 2); // and on each tick
     EXPECT_EQ(panel.screen().statusLine.text, "Ошибка обмена");
 
     devices.restore("/dev/fake"); // plugged in again
+    line->gone = false;
     line->responder = slave.responder();
     panel.tick(true);
-    EXPECT_EQ(devices.opens, opens + 2);
+    EXPECT_EQ(devices.opens, opens + 3);
     EXPECT_EQ(panel.screen().statusLine,
               (ScreenField{"Нормальное измерение", ScreenColour::White}));
     EXPECT_TRUE(panel.cyclic());
-    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(dialogs.shown.size(), 1u);
 }
 
 TEST_F(MeasurePanelTest, CountersWrapAfter65535) {

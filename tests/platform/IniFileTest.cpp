@@ -3,12 +3,18 @@
 #include "TestFiles.h"
 #include "platform/TextEncoding.h"
 
+#include <algorithm>
+#include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace flowcfg::test {
 
@@ -156,6 +162,22 @@ TEST_F(IniFileTest, Windows1251LinesAreDecoded) {
     EXPECT_TRUE(isValidUtf8("\xF0\x9F\x98\x80"));
 }
 
+TEST_F(IniFileTest, BytesThatAreNotUtf8ComeBackAsWritten) {
+    // A Linux path in Latin-1, not UTF-8: saved and loaded again, byte for byte. The saved
+    // file is marked as UTF-8, so the value is not taken for Windows-1251.
+    const std::string path = "/home/user/caf\xE9/izm.txt";
+    IniFile ini(file("p.ini"));
+    ini.writeString("IZM", "izm_file_name", path);
+    ini.writeString("IZM", "title", "Расход");
+    ASSERT_TRUE(ini.save());
+    EXPECT_EQ(readFile(file("p.ini")),
+              "\xEF\xBB\xBF[IZM]\nizm_file_name=" + path + "\ntitle=Расход\n");
+    IniFile back(file("p.ini"));
+    ASSERT_TRUE(back.load());
+    EXPECT_EQ(back.readString("IZM", "izm_file_name", ""), path);
+    EXPECT_EQ(back.readString("IZM", "title", ""), "Расход");
+}
+
 TEST_F(IniFileTest, LongValuesAndLargeFiles) {
     const std::string big(10 * 1024, 'x');
     IniFile ini = loaded("[S]\nv=" + big + "\n");
@@ -260,6 +282,44 @@ TEST_F(IniFileTest, FailedSaveReportsAndKeepsTheOldFile) {
         fs::permissions(dir_, fs::perms::owner_all);
         EXPECT_EQ(readFile(file("p.ini")), "[A]\nk=1\n");
     }
+}
+
+TEST_F(IniFileTest, SaveRemovesWhatAKilledSaveLeftBehind) {
+    put(file("p.ini"), "[A]\nk=1\n");
+    // A child killed with SIGKILL in the middle of its save: its temporary file stays.
+    const pid_t child = ::fork();
+    if (child == 0) {
+        IniFile ini(file("p.ini"));
+        ini.load();
+        ini.writeInt("A", "k", 2);
+        ini.setBeforeReplaceHook([](const fs::path&) {
+            ::raise(SIGKILL);
+            return false;
+        });
+        ini.save();
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(readFile(file("p.ini")), "[A]\nk=1\n");
+    ASSERT_EQ(entries(), 2u);
+    // A save that is still writing holds its temporary file locked: that one is left alone.
+    put(file(".p.ini.tmp-LiveXX"), "being written");
+    const int live = ::open(file(".p.ini.tmp-LiveXX").c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(live, LOCK_EX), 0);
+
+    IniFile ini(file("p.ini"));
+    ASSERT_TRUE(ini.load());
+    ini.writeInt("A", "k", 3);
+    ASSERT_TRUE(ini.save());
+    ::close(live);
+    EXPECT_EQ(readFile(file("p.ini")), "[A]\nk=3\n");
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir_))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{".p.ini.tmp-LiveXX", "p.ini"}));
 }
 
 } // namespace flowcfg::test

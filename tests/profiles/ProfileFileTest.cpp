@@ -118,6 +118,8 @@ TEST(ProfileValueText, FormatsAndScansLikeTheCFormats) {
     EXPECT_EQ(scanFloat("1e400"), 0.0f);
     EXPECT_TRUE(std::isinf(scanFloat("1e300")));
     EXPECT_TRUE(std::isinf(scanFloat("-inf")));
+    // Rounded once, like a C float scan: just above the midpoint of two floats is the upper.
+    EXPECT_EQ(scanFloat("429496720.00000000000000096017"), 429496736.0f);
 
     // Loading: integers wrap to the member's width, floats round into integer members.
     std::uint16_t word = 0;

@@ -28,8 +28,14 @@ TEST(FaultPlan, ParsesTheTextFormAndRejectsNonsense) {
     EXPECT_EQ(rule("truncate").param, 0U);
 
     std::string error;
-    for (const char* bad : {"explode", "exception", "exception:0", "delay:x", "crc@next=0",
-                            "crc@range=5-1", "crc@p=1.5", "crc@when=now", "garbage:"}) {
+    EXPECT_EQ(rule("garbage:4096").param, 4096U);
+    EXPECT_EQ(rule("delay:60000").param, 60000U);
+    // Every parameter is bounded: a number beyond the bound, a probability that is NaN and a
+    // parameter on a fault that takes none are refused, not clamped.
+    for (const char* bad :
+         {"explode", "exception", "exception:0", "exception:256", "delay:x", "delay:60001",
+          "crc@next=0", "crc@range=5-1", "crc@p=1.5", "crc@p=nan", "crc@p=-0.1", "crc@when=now",
+          "garbage:", "garbage:4097", "garbage:4000000000", "truncate:1030", "crc:3", "silent:1"}) {
         error.clear();
         EXPECT_FALSE(sim::FaultPlan::parse(bad, error)) << bad;
         EXPECT_FALSE(error.empty()) << bad;

@@ -40,7 +40,8 @@ struct FakeSerialLine {
     // Bytes that come in bursts while reads wait: each read that waits on the line gets the
     // next burst (an empty one is a read that hears nothing).
     std::deque<std::vector<std::uint8_t>> bursts;
-    int reads = 0; // read and readUntil calls
+    int reads = 0;     // read and readUntil calls
+    bool gone = false; // the device vanished: the port says lost()
 };
 
 class FakeSerialPort final : public SerialPort {
@@ -60,6 +61,7 @@ public:
     LineErrors fetchLineErrors() override;
     void setRts(bool on) override { line_->rts = on; }
     void setDtr(bool on) override { line_->dtr = on; }
+    bool lost() const override { return line_->gone; }
 
 private:
     void waitOnTheLine(std::size_t asked, std::size_t got);
