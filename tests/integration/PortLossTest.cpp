@@ -1,12 +1,14 @@
 // The port vanishing in the middle of an operation, as when a USB adapter is pulled: flowsim
-// (the far end of the pty) is stopped while the tool polls, writes a group or downloads the
-// archive. The tool must say so naming the port, must not hang, must keep what it had read,
-// and the next operation must open the port again once flowsim is back on the same path.
+// (the far end of the pty) is stopped while the tool polls, writes a group, downloads the
+// archive or writes the whole configuration. The tool must say so naming the port, must not
+// hang, must keep what it had read, and the next operation must open the port again once
+// flowsim is back on the same path.
 
 #include "FlowsimProcess.h"
 #include "ScriptedDialogs.h"
 #include "TestFiles.h"
 #include "archive/ArchiveTransfer.h"
+#include "config/WholeConfiguration.h"
 #include "link/Ports.h"
 #include "measure/MeasurePanel.h"
 #include "model/GroupIo.h"
@@ -155,6 +157,27 @@ TEST_F(PortLoss, ArchiveDownloadKeepsTheBlocksReadAndTheNextStartOpensThePortAga
     ASSERT_TRUE(transfer.start(std::nullopt));
     EXPECT_TRUE(transfer.tick());
     EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(PortLoss, WholeWriteSaysSoKeepsWhatWasWrittenAndTheNextWriteOpensThePortAgain) {
+    DeviceImage image;
+    ConfigPages pages{ctx, image};
+    WholeConfiguration whole{pages};
+    // Pulled once three lines are written.
+    whole.progress = [this](const SequenceProgress& p) {
+        if (p.done == 3 && sim)
+            pull();
+    };
+    const WholeOutcome lost = whole.writeAll(false);
+    EXPECT_EQ(lost.outcome.end, OperationEnd::Failed);
+    EXPECT_FALSE(lost.written.empty());
+    expectLostBox();
+
+    whole.progress = nullptr;
+    start();
+    EXPECT_EQ(whole.writeAll(false).outcome.end, OperationEnd::Succeeded);
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text, kWriteAllSuccess);
 }
 
 } // namespace
