@@ -38,7 +38,8 @@ public:
     void render();
 
     std::string_view path() const { return model_.definition().path; }
-    // The widget of a control: QLineEdit, QComboBox, QPushButton (indicator) or QLabel.
+    // The widget of a control: QLineEdit, QComboBox, QPushButton (indicator), QLabel or
+    // QTableWidget.
     QWidget* control(std::string_view id) const;
     // The read-only twin beside a control (the indicator's "вкл" / "выкл"), or nullptr.
     QLabel* twin(std::string_view id) const;

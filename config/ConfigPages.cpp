@@ -109,6 +109,11 @@ ReadOperation ConfigPages::readOperation(PagePart part) {
     ReadOperation op = readOf(b.reads, partsOf(part, definitions_));
     op.success = b.readSuccess;
     op.onStart = startOf(b.stopsPolling);
+    if (b.afterReads)
+        op.show = [show = std::move(op.show), rule = hookOf(b.afterReads, part)] {
+            rule();
+            show();
+        };
     return op;
 }
 
@@ -118,6 +123,8 @@ WriteOperation ConfigPages::writeOperation(PagePart part) {
     op.success = b.writeSuccess;
     if (b.writeTakes)
         op.take = [this, part] { return take(part) == TakeResult::Taken; };
+    if (b.beforeUnlock)
+        op.beforeUnlock = [this, rule = b.beforeUnlock, part] { return rule(*this, part); };
     if (!b.leadingWrites.empty()) {
         // One step: its groups stop at their first failure, whose box is shown before the
         // section's own groups are written all the same.

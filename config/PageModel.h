@@ -60,6 +60,9 @@ struct ControlState {
     IndicatorColour colour = IndicatorColour::ButtonFace;
     std::string twin; // the read-only twin's text; Indicator: "вкл" / "выкл"
     bool visible = true;
+    // Table: (rows + 1) x (columns + 1) texts, row by row; row 0 holds the headers (over an
+    // empty corner), column 0 the row numbers.
+    std::vector<std::string> cells;
     // Edit fields and lists after a show, until the user edits or chooses.
     std::optional<ShownValue> shown;
 };
@@ -125,5 +128,9 @@ bool takesInput(ControlKind kind);
 std::string_view selectedItem(const ControlSpec& def, const ControlState& state);
 // The number of items a list shows now: its own and its otherItem.
 std::size_t itemCount(const ControlSpec& def, const ControlState& state);
+
+// A table's cell of the grid row and column (row 0 the headers, column 0 the row numbers).
+std::string_view tableCell(const ControlSpec& def, const ControlState& state, std::size_t row,
+                           std::size_t column);
 
 } // namespace flowcfg
