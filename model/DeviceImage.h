@@ -187,7 +187,15 @@ struct DeviceImage {
         std::uint16_t calibrationWord0 = 0; // 0x1700, written back unchanged
         std::uint16_t characteristic = 0;   // 0x1709: 0 platinum 385, 1 user-defined
         float coefficientC = 0.0f;          // 0x170E, written back unchanged
-        std::uint16_t pressureUnit = 0;     // 0x171A: 0 Па, 1 кПа, 2 МПа
+        // The two above as last read from a meter, and the link they came over (port, address,
+        // speed, parity; empty before the first read): a calibration write sends them only
+        // over that link.
+        struct KeptCalibration {
+            std::string link;
+            std::uint16_t word0 = 0;
+            float c = 0.0f;
+        } keptCalibration;
+        std::uint16_t pressureUnit = 0; // 0x171A: 0 Па, 1 кПа, 2 МПа
         // Primary transducer blocks, raw: 0x0000 x8, 0x0500 x9, 0x0510 x42.
         std::array<std::uint16_t, 8> primaryBlock0{};
         std::array<std::uint16_t, 9> primaryBlock500{};
