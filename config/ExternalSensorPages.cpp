@@ -23,8 +23,8 @@ std::string linkKey(const LinkSettings& settings) {
 }
 
 void keepCalibrationWords(const LinkContext& ctx, DeviceImage& image) {
-    auto& r = image.readings;
-    r.keptCalibration = {linkKey(ctx.settings), r.calibrationWord0, r.coefficientC};
+    const auto& r = image.readings;
+    image.keptCalibration = {linkKey(ctx.settings), r.calibrationWord0, r.coefficientC};
 }
 
 namespace {
@@ -37,17 +37,17 @@ constexpr GroupTransfer kCalibrationWordReads[] = {
 } // namespace
 
 ExchangeResult freshCalibrationWords(LinkContext& ctx, DeviceImage& image) {
-    auto& r = image.readings;
-    if (r.keptCalibration.link != linkKey(ctx.settings)) {
+    auto& kept = image.keptCalibration;
+    if (kept.link != linkKey(ctx.settings)) {
         DeviceImage meter;
         if (const ExchangeResult result = runSteps(ctx, readSteps(meter, kCalibrationWordReads));
             !stepSucceeded(result))
             return result;
         keepCalibrationWords(ctx, meter);
-        r.keptCalibration = meter.readings.keptCalibration;
+        kept = meter.keptCalibration;
     }
-    r.calibrationWord0 = r.keptCalibration.word0;
-    r.coefficientC = r.keptCalibration.c;
+    image.readings.calibrationWord0 = kept.word0;
+    image.readings.coefficientC = kept.c;
     return {};
 }
 
