@@ -8,10 +8,12 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QVBoxLayout>
 #include <map>
 
@@ -63,6 +65,36 @@ void renderList(QComboBox* list, const ControlSpec& def, const ControlState& sta
 // Pure green when on; the button face of the style when off.
 void paintPanel(QWidget* panel, bool on) {
     panel->setStyleSheet(on ? QStringLiteral("background-color: rgb(0, 255, 0);") : QString());
+}
+
+// A read-only grid of the table's cells, every one centred, all rows in view.
+QTableWidget* makeTable(const ControlSpec& def, QWidget* parent) {
+    const int rows = def.table.rows + 1, columns = static_cast<int>(def.table.columns.size()) + 1;
+    auto* table = new QTableWidget(rows, columns, parent);
+    table->horizontalHeader()->hide();
+    table->verticalHeader()->hide();
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setFont(fixedFont());
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < columns; ++c) {
+            auto* item = new QTableWidgetItem;
+            item->setTextAlignment(Qt::AlignCenter);
+            table->setItem(r, c, item);
+        }
+    table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    table->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+    table->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    return table;
+}
+
+void renderTable(QTableWidget* table, const ControlSpec& def, const ControlState& state) {
+    for (int r = 0; r < table->rowCount(); ++r)
+        for (int c = 0; c < table->columnCount(); ++c)
+            table->item(r, c)->setText(qs(
+                tableCell(def, state, static_cast<std::size_t>(r), static_cast<std::size_t>(c))));
+    table->resizeColumnsToContents();
+    table->resizeRowsToContents();
 }
 
 } // namespace
@@ -140,6 +172,9 @@ PageView::Row PageView::makeRow(std::size_t index) {
         row.widget = label;
         break;
     }
+    case ControlKind::Table:
+        row.widget = makeTable(ctl, this);
+        break;
     }
     if (ctl.twin && row.twin == nullptr) {
         row.twin = new QLabel(this);
@@ -212,7 +247,7 @@ void PageView::build() {
             gridColumns[target] = nullptr;
             const int r = target->rowCount();
             target->addWidget(row.caption, r, 0);
-            target->addWidget(row.widget, r, 1);
+            target->addWidget(row.widget, r, 1, 1, ctl.kind == ControlKind::Table ? 3 : 1);
             if (row.twin)
                 target->addWidget(row.twin, r, 2);
             if (row.unit)
@@ -309,6 +344,9 @@ void PageView::render() {
         case ControlKind::Value:
         case ControlKind::Label:
             static_cast<QLabel*>(row.widget)->setText(qs(st.text));
+            break;
+        case ControlKind::Table:
+            renderTable(static_cast<QTableWidget*>(row.widget), defs[i], st);
             break;
         }
         if (row.twin)

@@ -39,7 +39,8 @@ public:
     void render();
 
     std::string_view path() const { return model_.definition().path; }
-    // The widget of a control: QLineEdit, QComboBox, QPushButton (indicator) or QLabel.
+    // The widget of a control: QLineEdit, QComboBox, QPushButton (indicator), QLabel or
+    // QTableWidget.
     QWidget* control(std::string_view id) const;
     // The cell of a bit grid row in `column`, or nullptr.
     QPushButton* cell(std::string_view id, std::size_t column) const;

@@ -49,7 +49,8 @@ std::vector<Field> fieldsOf(ConfigPages& pages, std::span<const PagePart> parts)
 }
 
 bool settable(const ControlSpec& def) {
-    return def.kind != ControlKind::Value && def.kind != ControlKind::Label;
+    return def.kind != ControlKind::Value && def.kind != ControlKind::Label &&
+           def.kind != ControlKind::Table;
 }
 
 constexpr std::string_view kNotSent = "read only: taken, but not written to the meter";
@@ -91,6 +92,8 @@ std::string kindText(const ControlSpec& def) {
     case ControlKind::Value:
     case ControlKind::Label:
         return "read only";
+    case ControlKind::Table:
+        return "read only table";
     case ControlKind::List:
         break;
     }
@@ -188,13 +191,32 @@ void listGroups(Session& session, PageList list) {
     }
 }
 
+// A table under its field's line, one line per row, each column right-aligned to its widest
+// cell.
+void printTable(Session& session, const ControlSpec& def, const ControlState& state) {
+    const std::size_t columns = def.table.columns.size() + 1, rows = def.table.rows + 1u;
+    std::vector<std::size_t> widths(columns, 0);
+    for (std::size_t r = 0; r < rows; ++r)
+        for (std::size_t c = 0; c < columns; ++c)
+            widths[c] = std::max(widths[c], tableCell(def, state, r, c).size());
+    for (std::size_t r = 0; r < rows; ++r) {
+        std::string line;
+        for (std::size_t c = 0; c < columns; ++c) {
+            const std::string_view cell = tableCell(def, state, r, c);
+            line += std::string(widths[c] - cell.size() + (c ? 2 : 0), ' ');
+            line += cell;
+        }
+        session.out << '\n' << line;
+    }
+}
+
 // The fields of a group the reads filled, as the page shows them.
 void printFields(Session& session, DeviceImage& image, const std::vector<Field>& fields,
                  std::span<const GroupTransfer> reads) {
     for (const Field& f : fields) {
         if (!readShows(reads, *f.def))
             continue;
-        session.out << f.def->id << " = ";
+        session.out << f.def->id << (f.def->kind == ControlKind::Table ? " =" : " = ");
         switch (f.def->kind) {
         case ControlKind::List: {
             const std::uint16_t code = listCode(*f.def, image);
@@ -210,6 +232,9 @@ void printFields(Session& session, DeviceImage& image, const std::vector<Field>&
             session.out << formatHex16(f.state->cells);
             if (f.state->cells != 0)
                 session.out << " (" << columnNames(*f.def, f.state->cells) << ")";
+            break;
+        case ControlKind::Table:
+            printTable(session, *f.def, *f.state);
             break;
         default:
             session.out << trimmed(f.state->text);

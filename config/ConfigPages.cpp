@@ -137,6 +137,11 @@ ReadOperation ConfigPages::readOperation(PagePart part) {
             if (logMeasurement)
                 logMeasurement();
         };
+    if (b.afterReads)
+        op.show = [show = std::move(op.show), rule = hookOf(b.afterReads, part)] {
+            rule();
+            show();
+        };
     return op;
 }
 
@@ -149,6 +154,8 @@ WriteOperation ConfigPages::writeOperation(PagePart part) {
         op.admits = [this, check = b.admits, part] { return check(*this, part); };
     if (b.writeTakes)
         op.take = [this, part] { return take(part) == TakeResult::Taken; };
+    if (b.beforeUnlock)
+        op.beforeUnlock = [this, rule = b.beforeUnlock, part] { return rule(*this, part); };
     if (!b.leadingWrites.empty()) {
         // One step: its groups stop at their first failure, whose box is shown before the
         // section's own groups are written all the same.

@@ -1,6 +1,7 @@
 #include "config/PageModel.h"
 
 #include "model/Encodings.h"
+#include "platform/CFormat.h"
 
 #include <algorithm>
 #include <limits>
@@ -90,6 +91,40 @@ std::string numberText(const ControlSpec& def, DeviceImage& image) {
     return formatUnsigned(integerOf(def, image));
 }
 
+// "%<width>u" of a row number.
+std::string rowNumberText(std::size_t number, std::size_t width) {
+    std::string digits;
+    appendUnsigned(digits, static_cast<std::uint32_t>(number));
+    return std::string(width > digits.size() ? width - digits.size() : 0, ' ') + digits;
+}
+
+// A cell of a table column in its format.
+std::string cellText(const TableColumn& column, DeviceImage& image, std::size_t row) {
+    const ValueRef ref = column.cell(image, row);
+    std::string text;
+    if (const auto* f = std::get_if<float*>(&ref)) {
+        appendFixed(text, **f, column.width, column.precision);
+        return text;
+    }
+    std::uint32_t value = 0;
+    if (const auto* w = std::get_if<std::uint16_t*>(&ref))
+        value = **w;
+    else if (const auto* d = std::get_if<std::uint32_t*>(&ref))
+        value = **d;
+    return rowNumberText(value, column.width);
+}
+
+// The grid of a table without its values: the headers and the row numbers.
+std::vector<std::string> tableFrame(const TableSpec& table) {
+    const std::size_t width = table.columns.size() + 1;
+    std::vector<std::string> cells((table.rows + 1) * width);
+    for (std::size_t c = 0; c < table.columns.size(); ++c)
+        cells[c + 1] = table.columns[c].header;
+    for (std::size_t r = 1; r <= table.rows; ++r)
+        cells[r * width] = rowNumberText(r, table.numberWidth);
+    return cells;
+}
+
 MemberValue valueOf(const ValueRef& ref) {
     return std::visit([](auto* p) -> MemberValue { return *p; }, ref);
 }
@@ -125,6 +160,7 @@ bool takesInput(ControlKind kind) {
     case ControlKind::BitRow:
     case ControlKind::Value:
     case ControlKind::Label:
+    case ControlKind::Table:
         break;
     }
     return false;
@@ -151,6 +187,13 @@ std::size_t itemCount(const ControlSpec& def, const ControlState& state) {
     return def.items.size() + (state.otherItem.empty() ? 0 : 1);
 }
 
+std::string_view tableCell(const ControlSpec& def, const ControlState& state, std::size_t row,
+                           std::size_t column) {
+    const std::size_t at = row * (def.table.columns.size() + 1) + column;
+    return at < state.tableCells.size() ? std::string_view(state.tableCells[at])
+                                        : std::string_view{};
+}
+
 PageModel::PageModel(const PageDefinition& definition)
     : def_(&definition), states_(definition.controls.size()) {
     for (std::size_t i = 0; i < states_.size(); ++i) {
@@ -160,6 +203,8 @@ PageModel::PageModel(const PageDefinition& definition)
         states_[i].visible = !def.hidden && !sectionHidden;
         if (def.kind == ControlKind::Indicator)
             states_[i].twin = kOffText;
+        if (def.kind == ControlKind::Table)
+            states_[i].tableCells = tableFrame(def.table);
     }
 }
 
@@ -255,6 +300,14 @@ void PageModel::showControl(const ControlSpec& def, ControlState& state, DeviceI
         return;
     case ControlKind::Label:
         return; // after the other controls (fillLabel)
+    case ControlKind::Table: {
+        const std::size_t width = def.table.columns.size() + 1;
+        for (std::size_t r = 0; r < def.table.rows; ++r)
+            for (std::size_t c = 0; c < def.table.columns.size(); ++c)
+                state.tableCells[(r + 1) * width + c + 1] =
+                    cellText(def.table.columns[c], image, r);
+        return;
+    }
     }
     if (def.twin)
         state.twin = state.text;
@@ -313,6 +366,7 @@ bool PageModel::takeControl(const ControlSpec& def, const ControlState& state, D
     case ControlKind::Indicator: // a click has already changed the image
     case ControlKind::Value:
     case ControlKind::Label:
+    case ControlKind::Table:
         return true;
     }
     return true;

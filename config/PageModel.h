@@ -61,6 +61,9 @@ struct ControlState {
     std::string twin;        // the read-only twin's text; Indicator: "вкл" / "выкл"
     std::uint16_t cells = 0; // BitRow: the bits of the lit cells (litCells)
     bool visible = true;
+    // Table: (rows + 1) x (columns + 1) texts, row by row; row 0 holds the headers (over an
+    // empty corner), column 0 the row numbers.
+    std::vector<std::string> tableCells;
     // Edit fields and lists after a show, until the user edits or chooses.
     std::optional<ShownValue> shown;
 };
@@ -131,5 +134,9 @@ std::uint16_t litCells(std::span<const BitColumn> columns, std::uint16_t word);
 std::string_view selectedItem(const ControlSpec& def, const ControlState& state);
 // The number of items a list shows now: its own and its otherItem.
 std::size_t itemCount(const ControlSpec& def, const ControlState& state);
+
+// A table's cell of the grid row and column (row 0 the headers, column 0 the row numbers).
+std::string_view tableCell(const ControlSpec& def, const ControlState& state, std::size_t row,
+                           std::size_t column);
 
 } // namespace flowcfg

@@ -42,6 +42,7 @@ enum class ControlKind : std::uint8_t {
     Value,     // read-only number in .format: shown, never taken
     Label,     // read-only text: the .label rule, or the page's own afterShow
     BitRow,    // a row of a bit grid over the member word: one clickable cell per column
+    Table,     // read-only grid of numbers (.table); no member of its own
 };
 
 // How a number field or a read-only value prints its member.
@@ -100,6 +101,27 @@ struct LabelFill {
     constexpr bool readsMember() const { return kind == Kind::Item || kind == Kind::Bits; }
 };
 
+// A member by row, for the cells of a table column:
+// [](DeviceImage& d, std::size_t row) -> ValueRef { return &d.readings.coefficientX.at(row); }
+using ImageCell = ValueRef (*)(DeviceImage&, std::size_t row);
+
+// A column of a read-only table: its header and its cells, a single printed
+// "%<width>.<precision>f", an integer "%<width>u".
+struct TableColumn {
+    std::string_view header;
+    ImageCell cell;
+    std::uint8_t width = 0;
+    std::uint8_t precision = 4;
+};
+
+// A read-only grid of `rows` rows under a header row: column 0 holds the row numbers 1..rows
+// printed "%<numberWidth>u", the columns follow. The view draws every cell centred.
+struct TableSpec {
+    std::uint8_t rows = 0;
+    std::uint8_t numberWidth = 1;
+    std::span<const TableColumn> columns = {};
+};
+
 struct ControlSpec {
     std::string_view id;      // the field's key (unique in the page); the command line uses it
     std::string_view caption; // lines of a two-line caption are separated by '\n'
@@ -133,6 +155,7 @@ struct ControlSpec {
     // under the column captions. A click changes the image like an indicator's; a take keeps
     // only the bits the cells show.
     std::span<const BitColumn> columns = {};
+    TableSpec table = {}; // Table
 };
 
 // A section of another page (or of the same one), by path and section index.
@@ -150,6 +173,8 @@ using ButtonHook = void (*)(ConfigPages& pages, PagePart part);
 // A page rule a write must pass before anything is sent (the network write refuses the
 // broadcast address): false ends the write; the rule has shown its own message.
 using ButtonCheck = bool (*)(ConfigPages& pages, PagePart part);
+// A page rule that exchanges with the meter: a failure ends the operation with its box.
+using ExchangeHook = ExchangeResult (*)(ConfigPages& pages, PagePart part);
 
 // The "ПРОЧИТАТЬ" / "ЗАПИСАТЬ" pair of a section. A section without a name has no buttons;
 // one without reads has no read button, one without writes no write button.
@@ -182,6 +207,8 @@ struct SectionButtons {
     // A lock that fails is shown with the outcome box instead of the success box (the network
     // write locks at the new settings: a meter that does not answer there must be told).
     bool reportsLock = false;
+    ButtonHook afterReads = nullptr;     // once every read succeeded, before the show
+    ExchangeHook beforeUnlock = nullptr; // the write's last stage before the unlock
 
     constexpr bool any() const { return !name.empty(); }
 };
@@ -254,14 +281,24 @@ constexpr bool formatFits(const ControlSpec& c) {
     return false;
 }
 
+constexpr bool tableFits(const ControlSpec& c) {
+    if (c.kind != ControlKind::Table)
+        return c.table.rows == 0 && c.table.columns.empty();
+    for (const TableColumn& column : c.table.columns)
+        if (column.cell == nullptr)
+            return false;
+    return c.table.rows != 0 && !c.table.columns.empty();
+}
+
 constexpr bool controlFits(const PageDefinition& page, const ControlSpec& c) {
     const bool label = c.kind == ControlKind::Label;
     const bool itemLabel = label && c.label.kind == LabelFill::Kind::Item;
-    if (c.id.empty() || c.section >= page.sections.size() || !formatFits(c))
+    const bool memberless = (label && !c.label.readsMember()) || c.kind == ControlKind::Table;
+    if (c.id.empty() || c.section >= page.sections.size() || !formatFits(c) || !tableFits(c))
         return false;
     if ((c.kind == ControlKind::List || itemLabel) == c.items.empty())
         return false;
-    if ((label && !c.label.readsMember()) != (c.member == nullptr))
+    if (memberless != (c.member == nullptr))
         return false;
     if (!label && c.label.kind != LabelFill::Kind::Own)
         return false;
@@ -280,8 +317,8 @@ constexpr bool controlFits(const PageDefinition& page, const ControlSpec& c) {
 } // namespace detail
 
 // What a row must hold that the compiler can check: sections exist, control ids are unique,
-// each control sits in a section of the page, lists have items, formats and label rules fit
-// their controls, named buttons exchange.
+// each control sits in a section of the page, lists have items, formats, label rules and
+// tables fit their controls, named buttons exchange.
 constexpr bool wellFormed(const PageDefinition& page) {
     if (page.path.empty() || page.sections.empty())
         return false;

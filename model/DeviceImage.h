@@ -2,7 +2,8 @@
 // The decoded copy of the meter's parameters. Grouped like the profile: each struct is a
 // profile section and each member is spelled as its key, so image.i_control.shift and
 // image.adc_7793.shift are different fields. Defaults are the profile's load defaults.
-// Values the screens show but the profile does not keep live in `readings`.
+// Values the screens show but the profile does not keep live in `readings`; keptCalibration
+// is the one piece of bookkeeping.
 
 #include <array>
 #include <cstdint>
@@ -201,6 +202,16 @@ struct DeviceImage {
         std::array<std::uint16_t, 11> outputsBlock{};
         std::uint16_t deviceStatus = 0;
     } readings;
+
+    // Neither a meter value nor a profile key: readings.calibrationWord0 and coefficientC as
+    // last read from a meter, and the link they came over (port, address, speed, parity; empty
+    // before the first read). A calibration write sends them only over that link
+    // (config/ExternalSensorPages.h).
+    struct KeptCalibration {
+        std::string link;
+        std::uint16_t word0 = 0;
+        float c = 0.0f;
+    } keptCalibration;
 };
 
 // A reference to one image value, for the tables (register map, profile sections, pages).

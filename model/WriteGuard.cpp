@@ -143,6 +143,9 @@ OperationOutcome runWriteOperation(LinkContext& ctx, const WriteOperation& op) {
         return ended(OperationEnd::InputRejected);
     if (auto end = prepareWrite(ctx, op))
         return *end;
+    if (op.beforeUnlock)
+        if (const ExchangeResult r = op.beforeUnlock(); !stepSucceeded(r))
+            return failed(ctx, r, false);
     if (const ExchangeResult r = unlockFor(ctx, op.guard); !stepSucceeded(r))
         return failed(ctx, r, false);
     run(op.beforeSteps);

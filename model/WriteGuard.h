@@ -105,6 +105,9 @@ struct WriteOperation {
     GuardOrder order = kTakeCheckConfirm;
     // Runs first, once the operation holds the link (the pages stop the measurement poll here).
     std::function<void()> onStart;
+    // Exchanges after the stages and before the unlock (a page fetches what it must send as
+    // the meter holds it); a failure ends the operation with its box, nothing written.
+    std::function<ExchangeResult()> beforeUnlock;
     // Page rules around the steps: beforeSteps right after the unlock (the clock write takes
     // the computer's time here, so the question does not make it late), afterSteps once every
     // step succeeded and before the lock (the network write moves the tool's own link).

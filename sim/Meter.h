@@ -168,6 +168,8 @@ public:
     unsigned blinks() const { return blinks_; }
     unsigned restarts() const { return restarts_; }
     bool unlocked() const;
+    // Whether a write of the value to the register passes the meter's value limits.
+    bool valueAccepted(std::uint16_t address, std::uint16_t value) const;
     bool cleaning() const { return cleaning_; }
     // Flow after cut-off, m3/h, and the totals in m3 (forward and reverse, both positive).
     double flowM3h() const { return flow_; }
@@ -201,7 +203,6 @@ private:
     void putFloat(std::uint16_t address, float value, unsigned order = 0);
     void putDouble(std::uint16_t address, double value);
     void putU32(std::uint16_t address, std::uint32_t value);
-    bool valueAccepted(std::uint16_t address, std::uint16_t value) const;
     void act(std::uint16_t address, std::uint16_t value);
 
     std::vector<std::uint16_t> regs_;

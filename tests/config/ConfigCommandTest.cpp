@@ -81,6 +81,17 @@ TEST_F(ConfigCommandTest, GetPrintsWhatTheMeterHolds) {
                          "cut_display_summary =  Прибор\n");
 }
 
+// A table comes under its field's line, a row per line, each column right-aligned.
+TEST_F(ConfigCommandTest, GetPrintsATableAsATable) {
+    ASSERT_EQ(run({"get", "coefficients"}), 0) << err.str();
+    EXPECT_EQ(out.str().substr(0, 103), "coefficient_count = 8\n"
+                                        "coefficients =\n"
+                                        "         Gi        Gv\n"
+                                        " 1   0.0500    0.9968\n"
+                                        " 2   0.1000    0.9981\n");
+    EXPECT_NE(out.str().find("\n20   0.0000    0.0000\n"), std::string::npos) << out.str();
+}
+
 TEST_F(ConfigCommandTest, SetChangesOnlyTheNamedFieldsThroughTheWriteSequence) {
     meter().setReg(0x104D, 9000);  // f_max
     meter().setReg(0x104E, 100);   // f_min

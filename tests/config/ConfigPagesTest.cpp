@@ -532,7 +532,8 @@ TEST_F(ConfigPagesTest, ReadThenWriteOfAnUntouchedPageChangesNoRegister) {
                     meter().setFloat(at, kFloats[n++ % 4]);
                 else if (f.encoding != Encoding::RawWords)
                     for (std::uint16_t k = 0; k < f.width(); ++k)
-                        meter().setReg(at + k, 0x0F71 + n++); // beyond every list, < 9999
+                        if (const std::uint16_t v = 0x0F71 + n++; meter().valueAccepted(at + k, v))
+                            meter().setReg(at + k, v); // beyond every list, < 9999
             }
     for (const PagePart& part : allButtons()) {
         const SectionButtons& b = buttonsOf(part);

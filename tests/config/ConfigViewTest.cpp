@@ -5,6 +5,7 @@
 #include "app/ConfigPageViews.h"
 #include "app/MainWindow.h"
 #include "app/WholeConfigPanel.h"
+#include "config/ExternalSensorPages.h"
 #include "config/MeasurementPages.h"
 #include "config/SensorPages.h"
 #include "tests/app/WindowFixture.h"
@@ -19,6 +20,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTableWidget>
 #include <gtest/gtest.h>
 
 namespace flowcfg::test {
@@ -199,6 +201,22 @@ TEST_F(ConfigViewTest, AmplitudeReadAppendsTheMeasurementLogLine) {
     const std::string log = readFile(dir.path() / "izm.txt");
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
     EXPECT_NE(log.find("  IZM_FLOW_V="), std::string::npos) << log;
+}
+
+// A table is a grid of centred cells under its headers, its row numbers in column 0.
+TEST_F(ConfigViewTest, TableShowsEveryCellCentred) {
+    views->view(page::coefficients).readButton(0)->click();
+    auto* table =
+        qobject_cast<QTableWidget*>(views->view(page::coefficients).control("coefficients"));
+    ASSERT_NE(table, nullptr);
+    ASSERT_EQ(table->rowCount(), 21);
+    ASSERT_EQ(table->columnCount(), 3);
+    EXPECT_EQ(table->item(0, 2)->text(), "Gv");
+    EXPECT_EQ(table->item(1, 1)->text(), " 0.0500");
+    EXPECT_EQ(table->item(20, 0)->text(), "20");
+    for (int row = 0; row < 21; ++row)
+        for (int column = 0; column < 3; ++column)
+            EXPECT_EQ(table->item(row, column)->textAlignment(), Qt::AlignCenter);
 }
 
 // The view of a row with command buttons: one push button each after the section's pair,
