@@ -62,11 +62,15 @@ void ConfigPages::showGroup(GroupId id) {
         changed();
 }
 
-void ConfigPages::showSummaries() {
+void ConfigPages::showSummaryPages() {
     const std::string prefix = std::string(pages::allSettings) + "/";
     for (PageModel& p : pages_)
         if (p.definition().path.starts_with(prefix))
             p.showAll(image_);
+}
+
+void ConfigPages::showSummaries() {
+    showSummaryPages();
     if (changed)
         changed();
 }
@@ -77,10 +81,14 @@ void ConfigPages::show(PagePart part) {
 }
 
 TakeResult ConfigPages::take(PagePart part) {
+    TakeResult result = TakeResult::Taken;
     for (const PagePart& p : partsOf(part, definitions_))
-        if (page(p.page).take(image_, ctx_.dialogs, p.section) == TakeResult::ParseFailed)
-            return TakeResult::ParseFailed;
-    return TakeResult::Taken;
+        if (page(p.page).take(image_, ctx_.dialogs, p.section) == TakeResult::ParseFailed) {
+            result = TakeResult::ParseFailed;
+            break;
+        }
+    showSummaryPages(); // the fields taken before a bad one are in the image too
+    return result;
 }
 
 std::function<void()> ConfigPages::startOf(bool stopsPolling) {
@@ -105,8 +113,7 @@ ReadOperation ConfigPages::readOf(std::span<const GroupTransfer> reads,
     op.show = [this, parts = std::move(parts)] {
         for (const PagePart& p : parts)
             page(p.page).show(image_, p.section);
-        if (changed)
-            changed();
+        showSummaries();
     };
     return op;
 }
@@ -204,7 +211,9 @@ WriteOperation ConfigPages::commandWriteOperation(CommandRef ref) {
     op.success = c.success;
     if (c.takes)
         op.take = [this, part] {
-            return page(part.page).take(image_, ctx_.dialogs, part.section) == TakeResult::Taken;
+            const TakeResult r = page(part.page).take(image_, ctx_.dialogs, part.section);
+            showSummaryPages();
+            return r == TakeResult::Taken;
         };
     op.steps = writeSteps(image_, c.writes);
     if (!c.reads.empty())

@@ -72,7 +72,9 @@ public:
     // changed (the whole-configuration read, group by group).
     void showGroup(GroupId id);
     // Shows the read-only summary pages of "ВСЕ НАСТРОЙКИ" from the image, then runs changed:
-    // after a whole-configuration read or write and a loaded profile.
+    // after a whole-configuration read or write. A loaded profile shows them with every page
+    // (showAll), every read of a page or command after its own parts, and every take right
+    // after it (the write that follows sends what they show).
     void showSummaries();
     // Shows / takes the buttons' own section and their other parts.
     void show(PagePart part);
@@ -95,6 +97,7 @@ public:
     OperationOutcome press(CommandRef ref);
 
 private:
+    void showSummaryPages();
     const PageSection& sectionOf(PagePart part) const;
     // The read of these groups that shows parts (the section's or a command's) and renders.
     ReadOperation readOf(std::span<const GroupTransfer> reads, std::vector<PagePart> parts);

@@ -24,6 +24,10 @@ inline constexpr std::string_view outputModes[] = {"Прям. упр.", "Нап�
 inline constexpr std::string_view frequencyModes[] = {"Обычн.работа", "Задаем частоту"};
 inline constexpr std::string_view currentModes[] = {"Обычн.работа", "Задаем ток"};
 inline constexpr std::string_view dataSources[] = {"Память прибора", "Первичный преобразователь"};
+inline constexpr std::string_view emulationModes[] = {"Обычн.работа", "Фикс. значение", "Качание"};
+inline constexpr std::string_view pressureUnits[] = {"Па", "кПа", "МПа"};
+inline constexpr std::string_view temperatureCurves[] = {"Платина 385", "Пользовательские"};
+inline constexpr std::string_view frameTypes[] = {"Расширенный", "Сокращенный"};
 
 namespace detail {
 
@@ -88,6 +92,15 @@ inline constexpr auto numbers = [] {
         v[i] = std::string_view(detail::kNumberTexts<First, Count>.data() + at, n);
         at += n;
     }
+    return v;
+}();
+
+// "выкл." for 0, then the seconds "1" .. "3600" (the item index is the value).
+inline constexpr auto offOrSeconds = [] {
+    std::array<std::string_view, 3601> v{};
+    v[0] = "выкл.";
+    for (std::size_t i = 1; i < v.size(); ++i)
+        v[i] = numbers<1, 3600>[i - 1];
     return v;
 }();
 

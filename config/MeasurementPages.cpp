@@ -113,11 +113,6 @@ constexpr std::string_view kDisplayCutoff = "ОТСЕЧКА ДЛЯ ИНДИКА�
 constexpr std::string_view kFormedInMeter = "СФОРМИРОВАННАЯ В ПРИБОРЕ";
 constexpr std::string_view kFromPrimary = "ИЗ ПЕРВИЧНОГО ПРЕОБРАЗОВАТЕЛЯ";
 
-// The summary of a cut-off kind: " Прибор" when the meter forms it, " ПП" when it comes from
-// the primary transducer.
-constexpr BitText kMainCutoffSummary[] = {{0x01, " Прибор"}, {0x02, " ПП"}};
-constexpr BitText kDisplayCutoffSummary[] = {{0x04, " Прибор"}, {0x08, " ПП"}};
-
 constexpr ControlSpec kCutoff[] = {
     {.id = "izm_flow_v_cut_ee",
      .caption = "ОТСЕЧКА ИЗМЕРЕННОГО ЗНАЧЕНИЯ %",
@@ -146,7 +141,7 @@ constexpr ControlSpec kCutoff[] = {
      .kind = ControlKind::Label,
      .member = MEMBER(izm_general_param.cut_en),
      .box = kMainCutoff,
-     .label = LabelFill::bitTexts(kMainCutoffSummary)},
+     .label = LabelFill::bitTexts(kMainCutoffTexts)},
     {.id = "cut_display_meter",
      .caption = kFormedInMeter,
      .kind = ControlKind::Indicator,
@@ -164,7 +159,7 @@ constexpr ControlSpec kCutoff[] = {
      .kind = ControlKind::Label,
      .member = MEMBER(izm_general_param.cut_en),
      .box = kDisplayCutoff,
-     .label = LabelFill::bitTexts(kDisplayCutoffSummary)},
+     .label = LabelFill::bitTexts(kDisplayCutoffTexts)},
     {.id = "module_cutoff",
      .caption = "ОТСЕЧКА В МОДУЛЕ %",
      .kind = ControlKind::Value,

@@ -2,6 +2,8 @@
 // The measurement and output pages under "НАСТРОЙКИ РАБОТЫ": their paths and section numbers,
 // for the code and tests that name them (the rows are in config/MeasurementPages.cpp).
 
+#include "config/PageTable.h"
+
 #include <cstdint>
 #include <string_view>
 
@@ -27,5 +29,10 @@ inline constexpr std::uint8_t CurrentScale = 0;
 inline constexpr std::uint8_t CurrentDirect = 1;
 inline constexpr std::uint8_t Calibration = 2; // the hidden "ГРАДУИРОВКА " block
 } // namespace section
+
+// What the cut-off flags (`cut_en`) say of each cut-off kind: " Прибор" when the meter forms
+// it, " ПП" when it comes from the primary transducer.
+inline constexpr BitText kMainCutoffTexts[] = {{0x01, " Прибор"}, {0x02, " ПП"}};
+inline constexpr BitText kDisplayCutoffTexts[] = {{0x04, " Прибор"}, {0x08, " ПП"}};
 
 } // namespace flowcfg

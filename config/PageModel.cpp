@@ -277,6 +277,8 @@ void PageModel::fillLabel(const ControlSpec& def, ControlState& state, DeviceIma
         for (const BitText& b : fill.bits)
             if (member<std::uint16_t>(def, image) & b.bit)
                 state.text += b.text;
+        if (state.text.empty())
+            state.text = fill.text;
         return;
     }
 }

@@ -81,7 +81,7 @@ struct LabelFill {
         Own,    // the page's afterShow sets it; no member
         Repeat, // the text of control `source` of the page, then `text` (" сут"); no member
         Item,   // the label's item (items, rule) whose code the member holds, else `text`
-        Bits,   // the texts of the member's set bits, in table order ("" when none)
+        Bits,   // the texts of the member's set bits, in table order; `text` when none is set
     };
     Kind kind = Kind::Own;
     std::string_view source = {};
@@ -95,8 +95,8 @@ struct LabelFill {
     static constexpr LabelFill item(std::string_view otherwise = "-") {
         return {Kind::Item, {}, otherwise, {}};
     }
-    static constexpr LabelFill bitTexts(std::span<const BitText> bits) {
-        return {Kind::Bits, {}, {}, bits};
+    static constexpr LabelFill bitTexts(std::span<const BitText> bits, std::string_view none = {}) {
+        return {Kind::Bits, {}, none, bits};
     }
     constexpr bool readsMember() const { return kind == Kind::Item || kind == Kind::Bits; }
 };

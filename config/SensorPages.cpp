@@ -93,14 +93,6 @@ constexpr PageSection kCleaningSections[] = {
 
 // ОБСЛУЖИВАНИЕ -----------------------------------------------------------------------------
 
-// "выкл." then "1" .. "3600" seconds.
-constexpr auto kCleaningTimeLimits = [] {
-    std::array<std::string_view, 3601> v{};
-    v[0] = "выкл.";
-    std::ranges::copy(items::numbers<1, 3600>, v.begin() + 1);
-    return v;
-}();
-
 // The selector is kept in the profile only; the write sends the times as last read or loaded,
 // which the page shows read-only.
 constexpr ControlSpec kService[] = {
@@ -108,7 +100,7 @@ constexpr ControlSpec kService[] = {
      .caption = "МАКС ВРЕМЯ ОЧИСТКИ",
      .kind = ControlKind::List,
      .member = MEMBER(el_clear.time_val),
-     .items = kCleaningTimeLimits,
+     .items = items::offOrSeconds,
      .notSent = true},
     {.id = "el_clear_time_interval_val_h",
      .caption = kIntervalCaption,
@@ -197,7 +189,6 @@ constexpr PageSection kUltrasonicSections[] = {
 
 // ЭМУЛЯЦИЯ ---------------------------------------------------------------------------------
 
-constexpr std::string_view kEmulationModes[] = {"Обычн.работа", "Фикс. значение", "Качание"};
 constexpr std::string_view kFlowUnit = "м куб/ час";
 constexpr std::string_view kErrors = "Ошибки";
 
@@ -212,12 +203,12 @@ constexpr ControlSpec kEmulation[] = {
      .caption = "Тип эмуляции",
      .kind = ControlKind::List,
      .member = MEMBER(sym_control.sym_mode),
-     .items = kEmulationModes},
+     .items = items::emulationModes},
     {.id = "sym_mode_summary",
      .caption = "",
      .kind = ControlKind::Label,
      .member = MEMBER(sym_control.sym_mode),
-     .items = kEmulationModes,
+     .items = items::emulationModes,
      .label = LabelFill::item("-")},
     {.id = "flow_v_m3_h_raw_sym",
      .caption = "Фиксированное значение",
@@ -307,10 +298,12 @@ constexpr auto kMaskColumns = [] {
 }();
 
 #define PERMISSION_ROW(KEY, CAPTION)                                                               \
-    {                                                                                              \
-        .id = #KEY, .caption = CAPTION, .kind = ControlKind::BitRow, .member = MEMBER(err_en.KEY), \
-        .section = section::Permissions, .columns = kPermissionColumns                             \
-    }
+    {.id = #KEY,                                                                                   \
+     .caption = CAPTION,                                                                           \
+     .kind = ControlKind::BitRow,                                                                  \
+     .member = MEMBER(err_en.KEY),                                                                 \
+     .section = section::Permissions,                                                              \
+     .columns = kPermissionColumns},
 #define MASK_ROW(KEY, CAPTION)                                                                     \
     {                                                                                              \
         .id = #KEY, .caption = CAPTION, .kind = ControlKind::BitRow,                               \
@@ -319,17 +312,7 @@ constexpr auto kMaskColumns = [] {
     }
 
 constexpr ControlSpec kPermissions[] = {
-    PERMISSION_ROW(ovld_en, "ВЫШЕ ДИАПАЗОНА"),
-    PERMISSION_ROW(udld_en, "НИЖЕ ДИАПАЗОНА"),
-    PERMISSION_ROW(empty_pipe_en, "ПУСТАЯ ТРУБА"),
-    PERMISSION_ROW(not_rdy_en, "НЕ ГОТОВ"),
-    PERMISSION_ROW(serv_en, "ОБСЛУЖИВАНИЕ"),
-    PERMISSION_ROW(sens2_cut_en, "ОБРЫВ 2"),
-    PERMISSION_ROW(sens1_cut_en, "ОБРЫВ 1"),
-    PERMISSION_ROW(signal_strong_en, "СИЛЬНЫЙ СИГНАЛ"),
-    PERMISSION_ROW(signal_weak_en, "СЛАБЫЙ СИГНАЛ"),
-    PERMISSION_ROW(cut_en, "ОТСЕЧКА"),
-    PERMISSION_ROW(sens_modbus_en, "ОБМЕН С ДАТЧИКОМ"),
+    FLOWCFG_PERMISSION_WORDS(PERMISSION_ROW) //
     MASK_ROW(izm_flow_v_err_lo_msk, "LO"),
     MASK_ROW(izm_flow_v_err_hi_msk, "HI"),
 };
@@ -371,8 +354,6 @@ constexpr PageSection kPermissionSections[] = {
 
 // ОБРАБ.ПУСТ.ТРУБ --------------------------------------------------------------------------
 
-constexpr BitText kEmptyPipeBits[] = {{0x01, " Расх.и скор=0 "}, {0x02, " Отобр. П.Т. "}};
-
 constexpr ControlSpec kEmptyPipe[] = {
     {.id = "empty_pype_zero_flow",
      .caption = "РАСХОД И СКОРОСТЬ ПРИРАВНЯТЬ 0",
@@ -388,7 +369,7 @@ constexpr ControlSpec kEmptyPipe[] = {
      .caption = "",
      .kind = ControlKind::Label,
      .member = MEMBER(izm_general_param.empty_pype_en),
-     .label = LabelFill::bitTexts(kEmptyPipeBits)},
+     .label = LabelFill::bitTexts(kEmptyPipeTexts)},
 };
 
 constexpr GroupTransfer kEmptyPipeReads[] = {

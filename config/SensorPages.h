@@ -4,6 +4,8 @@
 // section numbers, for the code and tests that name them (the rows are in
 // config/SensorPages.cpp).
 
+#include "config/PageTable.h"
+
 #include <cstdint>
 #include <string_view>
 
@@ -29,5 +31,24 @@ inline constexpr std::uint8_t AmplitudeCut = 1;
 inline constexpr std::uint8_t Permissions = 0;
 inline constexpr std::uint8_t ModuleMask = 1;
 } // namespace section
+
+// The error-permission words that have a row in the grid, in its order, as X(key, caption):
+// the grid's rows and their summary are made from it.
+#define FLOWCFG_PERMISSION_WORDS(X)                                                                \
+    X(ovld_en, "ВЫШЕ ДИАПАЗОНА")                                                                   \
+    X(udld_en, "НИЖЕ ДИАПАЗОНА")                                                                   \
+    X(empty_pipe_en, "ПУСТАЯ ТРУБА")                                                               \
+    X(not_rdy_en, "НЕ ГОТОВ")                                                                      \
+    X(serv_en, "ОБСЛУЖИВАНИЕ")                                                                     \
+    X(sens2_cut_en, "ОБРЫВ 2")                                                                     \
+    X(sens1_cut_en, "ОБРЫВ 1")                                                                     \
+    X(signal_strong_en, "СИЛЬНЫЙ СИГНАЛ")                                                          \
+    X(signal_weak_en, "СЛАБЫЙ СИГНАЛ")                                                             \
+    X(cut_en, "ОТСЕЧКА")                                                                           \
+    X(sens_modbus_en, "ОБМЕН С ДАТЧИКОМ")
+
+// What the empty-pipe flags (`empty_pype_en`) say: bit 0 flow and velocity forced to 0, bit 1
+// "(П.Т.)" shown as well.
+inline constexpr BitText kEmptyPipeTexts[] = {{0x01, " Расх.и скор=0 "}, {0x02, " Отобр. П.Т. "}};
 
 } // namespace flowcfg

@@ -160,11 +160,15 @@ TEST_F(MainWindowTest, MenuLoadsAProfileThatReachesAHiddenPage) {
 
     const fs::path file = dir.path() / "service.prf";
     writeFile(file, "[TAB]\nActivePageIndex4=1\nActivePageIndex5=16\n"
-                    "[izm_i_f_diskr]\nuse=0\n");
+                    "[izm_i_f_diskr]\nuse=0\n[frame_write]\nframe_write_interval_sec=0\n");
     dialogs.openFiles.push_back(file.string());
     w.loadProfileAction()->trigger();
     EXPECT_EQ(w.tree().workTabs()->currentWidget(), w.tree().page(pages::allSettings));
     EXPECT_EQ(w.image().izm_i_f_diskr.use, 0);
+    // Its summary pages show what was loaded.
+    EXPECT_EQ(
+        text(w.tree().page(pages::allSettings)->findChild<QLabel*>("frame_write_interval_sec")),
+        "выкл.");
 
     // Saving writes the current selection.
     const fs::path saved = dir.path() / "copy.prf";

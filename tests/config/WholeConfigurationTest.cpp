@@ -5,6 +5,7 @@
 #include "config/WholeConfiguration.h"
 
 #include "DistinctProfile.h"
+#include "config/AllSettingsPages.h"
 #include "profiles/ProfileTables.h"
 #include "tests/model/MeterFixture.h"
 
@@ -182,6 +183,61 @@ TEST_F(WholeConfigurationTest, ReadAllFillsEveryPageAndReopensTheLinkTwice) {
     EXPECT_EQ(painted.back().shown, false);
     EXPECT_EQ(painted[painted.size() - 2].done, 18);
     EXPECT_EQ(barWidth(200, 2, 18, 5), 50); // (200 - 6) / 18 = 10 a step
+}
+
+// The summary pages show the image as each value's own page formats it: after the whole read,
+// after a page's read and after the take of a page's write.
+TEST_F(WholeConfigurationTest, SummaryPagesFollowEveryReadAndTake) {
+    meter().setReg(0x1047, 3);                      // output 1 type: pulse
+    meter().setReg(0x1061, 1);                      // output 2 direct state: on
+    meter().setReg(0x103B, 5);                      // emulation mode without an item
+    meter().setReg(0x1046, 0x00AB);                 // emulated error HI
+    meter().setReg(0x10AC, 0x0161);                 // ovld_en: general, current 1 and 2, bit 8
+    meter().setReg(0x10AE, 0);                      // udld_en: none
+    meter().setFloat(0x170A, 150.0f);               // coefficient A
+    meter().setFloat(0x1718, 100.0f);               // R0
+    meter().setReg(0x1709, 1);                      // characteristic: user-defined
+    meter().setReg(0x171A, 2);                      // pressure unit: МПа
+    meter().setReg(0x1800, 5);                      // median window 5
+    meter().setReg(0x0541, 7);                      // cleaning interval, days
+    meter().setReg(0x1099, 3);                      // empty pipe: both flags
+    meter().setReg(0x1036, 0x06);                   // cut-off: main from the transducer, display
+    image.frame_write.frame_write_interval_sec = 0; // not read: as loaded
+    ASSERT_EQ(whole.readAll().outcome.end, OperationEnd::Succeeded);
+    const auto text = [this](std::string_view path, std::string_view id) {
+        return pages.page(path).state(id).text;
+    };
+    const struct {
+        std::string_view page, id, text;
+    } shown[] = {
+        {page::summaryOutputs, "diskr_out_type0", "Импульсный"},
+        {page::summaryOutputs, "diskr_out_direct_val_1", "вкл"},
+        {page::summaryEmulation, "sym_mode", "-"},
+        {page::summaryEmulation, "flow_v_err_raw_hi_sym", "0x00AB"},
+        {page::summaryErrors, "ovld_en", " Общее разрешение Ток ош 1. Ток ош 2. др. биты"},
+        {page::summaryErrors, "udld_en", "нет"},
+        {page::summarySensors, "ext_sens_kvd_a", "1.500000E+02"},
+        {page::summarySensors, "ext_sens_r0", "100.00"},
+        {page::summarySensors, "characteristic", "Пользовательские"},
+        {page::summarySensors, "pressure_unit", "МПа"},
+        {page::summaryMeasurement, "mediana_val", "5"},
+        {page::summarySpecial, "el_clear_time_interval_val_h", "7"},
+        {page::summarySpecial, "empty_pype_en", " Расх.и скор=0  Отобр. П.Т. "},
+        {page::summarySpecial, "cut_main", " ПП"},
+        {page::summarySpecial, "cut_display", " Прибор"},
+        {page::summarySpecial, "frame_write_interval_sec", "выкл."},
+    };
+    for (const auto& s : shown)
+        EXPECT_EQ(text(s.page, s.id), s.text) << s.page << " " << s.id;
+
+    meter().setReg(0x103B, 1);
+    ASSERT_EQ(pages.read(*findButtons("emulation")).end, OperationEnd::Succeeded);
+    EXPECT_EQ(text(page::summaryEmulation, "sym_mode"), "Фикс. значение");
+
+    pages.page("НАСТРОЙКИ РАБОТЫ/ЭМУЛЯЦИЯ").edit("flow_v_m3_h_raw_sym", "12.5");
+    dialogs.answers.push_back(false); // the take stays in the image, nothing is sent
+    pages.write(*findButtons("emulation"));
+    EXPECT_EQ(text(page::summaryEmulation, "flow_v_m3_h_raw_sym"), "12.5000    ");
 }
 
 } // namespace
