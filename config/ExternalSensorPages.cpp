@@ -6,6 +6,7 @@
 #include "config/ExternalSensorPages.h"
 
 #include "config/ConfigPages.h"
+#include "config/ListItems.h"
 #include "config/PageFamilies.h"
 #include "link/Outcome.h"
 #include "link/Ports.h"
@@ -57,8 +58,6 @@ namespace {
 
 constexpr std::string_view kOhms = "Ом";
 constexpr std::string_view kDegrees = "град";
-constexpr std::string_view kPressureUnits[] = {"Па", "кПа", "МПа"};
-constexpr std::string_view kCharacteristics[] = {"Платина 385", "Пользовательские"};
 // A sensor's error word: any bit set.
 constexpr BitText kSensorError[] = {{0xFFFF, "ошибка"}};
 
@@ -83,7 +82,7 @@ constexpr ControlSpec kMeasurement[] = {
      .caption = "",
      .kind = ControlKind::Label,
      .member = MEMBER(readings.extPressureUnit),
-     .items = kPressureUnits,
+     .items = items::pressureUnits,
      .label = LabelFill::item("")},
     {.id = "pressure_error",
      .caption = "",
@@ -148,7 +147,7 @@ constexpr ControlSpec kTemperature[] = {
      .kind = ControlKind::List,
      .member = MEMBER(readings.characteristic),
      .section = section::Characteristic,
-     .items = kCharacteristics},
+     .items = items::temperatureCurves},
     COEFFICIENT(a, "A"),
     COEFFICIENT(b, "B"),
     COEFFICIENT(d1, "D1"),
@@ -189,7 +188,7 @@ constexpr ControlSpec kPressure[] = {
      .caption = "ЕДИНИЦЫ ИЗМЕРЕНИЯ",
      .kind = ControlKind::List,
      .member = MEMBER(readings.pressureUnit),
-     .items = kPressureUnits},
+     .items = items::pressureUnits},
 };
 
 constexpr ControlSpec kAdjustment[] = {
