@@ -8,6 +8,7 @@
 
 #include "config/AllSettingsPages.h"
 
+#include "config/ExternalSensorPages.h"
 #include "config/ListItems.h"
 #include "config/MeasurementPages.h"
 #include "config/PageFamilies.h"
@@ -19,8 +20,6 @@
 namespace flowcfg {
 
 namespace {
-
-#define MEMBER(path) [](DeviceImage& d) -> ValueRef { return &d.path; }
 
 constexpr std::string_view kNone = "нет";
 constexpr std::string_view kCubicMetresPerHour = "м куб/час";
@@ -195,8 +194,6 @@ constexpr PageSection kErrorSections[] = {
 
 constexpr std::uint8_t kReadings = 0, kAdcCodes = 1, kCalibration = 2, kPressure = 3,
                        kAdjustment = 4;
-// A sensor's error word: any bit set.
-constexpr BitText kSensorError[] = {{0xFFFF, "ошибка"}};
 
 #define COEFFICIENT(NAME, CAPTION)                                                                 \
     number(kCalibration, "ext_sens_kvd_" #NAME, CAPTION, MEMBER(izm_to_comp.ext_sens_kvd_##NAME),  \
@@ -205,12 +202,12 @@ constexpr BitText kSensorError[] = {{0xFFFF, "ошибка"}};
 constexpr ControlSpec kSensors[] = {
     number(kReadings, "temperature", "ТЕМПЕРАТУРА", MEMBER(readings.extTemperature), kDegrees),
     flags(kReadings, "temperature_error", "ОШИБКА ТЕМПЕРАТУРЫ", MEMBER(readings.extTemperatureErr),
-          kSensorError),
+          kSensorErrorTexts),
     number(kReadings, "pressure", "ДАВЛЕНИЕ", MEMBER(readings.extPressure)),
     choice(kReadings, "pressure_reading_unit", "ЕДИНИЦЫ ДАВЛЕНИЯ", MEMBER(readings.extPressureUnit),
            items::pressureUnits),
     flags(kReadings, "pressure_error", "ОШИБКА ДАВЛЕНИЯ", MEMBER(readings.extPressureErr),
-          kSensorError),
+          kSensorErrorTexts),
     number(kReadings, "resistance", "СОПРОТИВЛЕНИЕ", MEMBER(readings.extResistance), kOhms),
 
     number(kAdcCodes, "adc_code1", "КАНАЛ 1", MEMBER(readings.adcCode1)),
@@ -349,8 +346,6 @@ constexpr bool summarises(const PageDefinition& page) {
 
 static_assert(std::ranges::all_of(kPages, wellFormed));
 static_assert(std::ranges::all_of(kPages, summarises));
-
-#undef MEMBER
 
 } // namespace
 

@@ -21,8 +21,6 @@ namespace flowcfg {
 
 namespace {
 
-#define MEMBER(path) [](DeviceImage& d) -> ValueRef { return &d.path; }
-
 // Years run to 2099: a meter made or set after the lists' first years must still be shown.
 // A year no item stands for is shown as its number and goes back unchanged (showsAnyCode).
 constexpr unsigned kFirstYear = 2017, kFirstServiceYear = 2023, kLastYear = 2099;
@@ -484,8 +482,6 @@ constexpr PageDefinition kPages[] = {
 };
 
 static_assert(std::ranges::all_of(kPages, wellFormed));
-
-#undef MEMBER
 
 } // namespace
 

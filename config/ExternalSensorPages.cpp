@@ -54,12 +54,8 @@ ExchangeResult freshCalibrationWords(LinkContext& ctx, DeviceImage& image) {
 
 namespace {
 
-#define MEMBER(path) [](DeviceImage& d) -> ValueRef { return &d.path; }
-
 constexpr std::string_view kOhms = "Ом";
 constexpr std::string_view kDegrees = "град";
-// A sensor's error word: any bit set.
-constexpr BitText kSensorError[] = {{0xFFFF, "ошибка"}};
 
 // ИЗМЕРЕНИЕ --------------------------------------------------------------------------------
 
@@ -73,7 +69,7 @@ constexpr ControlSpec kMeasurement[] = {
      .caption = "",
      .kind = ControlKind::Label,
      .member = MEMBER(readings.extTemperatureErr),
-     .label = LabelFill::bitTexts(kSensorError)},
+     .label = LabelFill::bitTexts(kSensorErrorTexts)},
     {.id = "pressure",
      .caption = "ДАВЛЕНИЕ",
      .kind = ControlKind::Value,
@@ -88,7 +84,7 @@ constexpr ControlSpec kMeasurement[] = {
      .caption = "",
      .kind = ControlKind::Label,
      .member = MEMBER(readings.extPressureErr),
-     .label = LabelFill::bitTexts(kSensorError)},
+     .label = LabelFill::bitTexts(kSensorErrorTexts)},
     {.id = "resistance",
      .caption = "СОПРОТИВЛЕНИЕ",
      .kind = ControlKind::Value,
@@ -394,8 +390,6 @@ constexpr PageDefinition kPages[] = {
 };
 
 static_assert(std::ranges::all_of(kPages, wellFormed));
-
-#undef MEMBER
 
 } // namespace
 

@@ -9,6 +9,7 @@
 // (port, address, speed, parity) of the read that brought them, and read again before the
 // unlock when the write goes over another link or nothing has been read yet.
 
+#include "config/PageTable.h"
 #include "link/ExchangeStatus.h"
 #include "link/LinkContext.h"
 #include "model/DeviceImage.h"
@@ -18,6 +19,9 @@
 #include <string_view>
 
 namespace flowcfg {
+
+// A sensor's error word: any bit set shows "ошибка".
+inline constexpr BitText kSensorErrorTexts[] = {{0xFFFF, "ошибка"}};
 
 namespace page {
 inline constexpr std::string_view extMeasurement = "НАСТРОЙКИ РАБОТЫ/ВНЕШН. ДАТЧИКИ/ИЗМЕРЕНИЕ";

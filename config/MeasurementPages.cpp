@@ -13,8 +13,6 @@ namespace flowcfg {
 
 namespace {
 
-#define MEMBER(path) [](DeviceImage& d) -> ValueRef { return &d.path; }
-
 constexpr std::string_view kCubicMetresPerHour = "м куб/час";
 
 // ИЗМЕРЕНИЕ --------------------------------------------------------------------------------
@@ -520,8 +518,6 @@ constexpr PageDefinition kPages[] = {
 };
 
 static_assert(std::ranges::all_of(kPages, wellFormed));
-
-#undef MEMBER
 
 } // namespace
 

@@ -31,6 +31,9 @@
 #include <span>
 #include <string_view>
 
+// The ImageMember of the image value at `path` (MEMBER(i_control.shift)), as the rows name it.
+#define MEMBER(path) [](DeviceImage& d) -> ValueRef { return &d.path; }
+
 namespace flowcfg {
 
 enum class ControlKind : std::uint8_t {

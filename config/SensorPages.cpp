@@ -15,8 +15,6 @@ namespace flowcfg {
 
 namespace {
 
-#define MEMBER(path) [](DeviceImage& d) -> ValueRef { return &d.path; }
-
 constexpr std::uint16_t kReadPauseMs = 100, kWritePauseMs = 400;
 
 // ОЧИСТКА ЭЛЕКТРОДОВ -----------------------------------------------------------------------
@@ -405,8 +403,6 @@ constexpr PageDefinition kPages[] = {
 };
 
 static_assert(std::ranges::all_of(kPages, wellFormed));
-
-#undef MEMBER
 
 } // namespace
 

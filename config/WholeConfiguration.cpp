@@ -133,7 +133,6 @@ constexpr SequenceLine kWriteLines[] = {
     {.name = "эмуляция", .transfers = kWriteEmulation, .pauseBeforeMs = kLinePauseMs},
 };
 
-#define MEMBER(path) [](DeviceImage& d) -> ValueRef { return &d.path; }
 // The write's registers without a profile key (held against the tables by a test).
 constexpr MeterOwnValue kMeterOwn[] = {
     {G::Cutoff, MEMBER(readings.cutoffHysteresis)},
@@ -142,7 +141,6 @@ constexpr MeterOwnValue kMeterOwn[] = {
     {G::TemperatureCalibration, MEMBER(readings.characteristic)},
     {G::TemperatureCalibration, MEMBER(readings.coefficientC)},
 };
-#undef MEMBER
 
 // Copies one member between two images.
 void copyMember(ImageMember member, DeviceImage& from, DeviceImage& to) {

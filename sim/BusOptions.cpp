@@ -70,8 +70,8 @@ std::optional<std::uint16_t> parityOf(std::string_view name) {
     return std::nullopt;
 }
 
-std::optional<MeterConfig> parseMeterSpec(std::string_view text, const MeterConfig& defaults,
-                                          std::string& error) {
+std::optional<MeterConfig> parseMeterOption(std::string_view text, const MeterConfig& defaults,
+                                            std::string& error) {
     MeterConfig c = defaults;
     bool haveAddress = false;
     const bool ok = forParts(text, [&](std::string_view part) {

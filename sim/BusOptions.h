@@ -23,8 +23,8 @@ std::optional<std::vector<std::uint8_t>> parseAddressList(std::string_view text,
                                                           std::string& error);
 
 // One meter: `defaults` with the keys given; `address` is required.
-std::optional<MeterConfig> parseMeterSpec(std::string_view text, const MeterConfig& defaults,
-                                          std::string& error);
+std::optional<MeterConfig> parseMeterOption(std::string_view text, const MeterConfig& defaults,
+                                            std::string& error);
 
 // The parity code of "none", "odd" or "even"; nothing for another name.
 std::optional<std::uint16_t> parityOf(std::string_view name);

@@ -173,7 +173,7 @@ int main(int argc, char** argv) {
     unsigned address = 1, floatOrder = 0;
     std::uint32_t baud = 19200;
     std::string parity = "none", statusHi = "0", statusLo = "0", link, statsFile;
-    std::vector<std::string> faultTexts, meterSpecs, meterFaultTexts;
+    std::vector<std::string> faultTexts, meterOptions, meterFaultTexts;
     std::string addressList;
     std::vector<double> swing;
     double fixedFlow = 0;
@@ -187,7 +187,7 @@ int main(int argc, char** argv) {
     app.add_option("--addresses", addressList,
                    "meters on the line at these addresses, e.g. 1,2,5-7")
         ->excludes(addressOption);
-    app.add_option("--meter", meterSpecs, "a meter on the line: address=A[,baud=B][,parity=P]")
+    app.add_option("--meter", meterOptions, "a meter on the line: address=A[,baud=B][,parity=P]")
         ->excludes(addressOption);
     app.add_option("-b,--baud", baud, "meter's speed: 1200..115200 (paces answers, --check-line)")
         ->check(CLI::IsMember({1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200}))
@@ -279,10 +279,10 @@ int main(int argc, char** argv) {
             meters.back().address = a;
         }
     }
-    for (const auto& spec : meterSpecs) {
-        const auto meter = parseMeterSpec(spec, config, error);
+    for (const auto& option : meterOptions) {
+        const auto meter = parseMeterOption(option, config, error);
         if (!meter)
-            return fail("--meter " + spec + ": " + error);
+            return fail("--meter " + option + ": " + error);
         meters.push_back(*meter);
     }
     const bool several = !meters.empty();

@@ -12,8 +12,6 @@
 namespace flowcfg::test {
 namespace {
 
-#define MEMBER(path) [](DeviceImage& d) -> ValueRef { return &d.path; }
-
 class Page : public ::testing::Test {
 protected:
     PageModel measurement{*findPage(page::measurement)};

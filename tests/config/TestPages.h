@@ -13,8 +13,6 @@
 namespace flowcfg::test {
 namespace {
 
-#define MEMBER(path) [](DeviceImage& d) -> ValueRef { return &d.path; }
-
 inline constexpr std::string_view kTestPage = "ТЕСТ";
 inline constexpr std::uint8_t kClockSection = 0, kCleaningSection = 1, kPrimarySection = 2;
 
@@ -156,8 +154,6 @@ inline constexpr PageDefinition kTestPageRow{
     .path = kTestPage, .controls = kTestControls, .sections = kTestSections};
 static_assert(wellFormed(kTestPageRow));
 inline const PageDefinition* const kTestPages[] = {&kTestPageRow};
-
-#undef MEMBER
 
 } // namespace
 } // namespace flowcfg::test

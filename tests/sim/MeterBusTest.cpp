@@ -83,15 +83,15 @@ TEST(MeterBus, OptionsNameTheMetersOrSayWhatIsWrong) {
         EXPECT_FALSE(sim::parseAddressList(bad, error)) << bad;
 
     const sim::MeterConfig defaults{.speedCode = 10};
-    const auto m = sim::parseMeterSpec("address=7,parity=odd", defaults, error);
+    const auto m = sim::parseMeterOption("address=7,parity=odd", defaults, error);
     ASSERT_TRUE(m);
     EXPECT_EQ(m->address, 7);
     EXPECT_EQ(m->speedCode, 10); // the default speed
     EXPECT_EQ(m->parity, 1);
-    EXPECT_EQ(sim::parseMeterSpec("address=2,baud=9600", defaults, error)->speedCode, 6);
+    EXPECT_EQ(sim::parseMeterOption("address=2,baud=9600", defaults, error)->speedCode, 6);
     for (const char* bad : {"baud=9600", "address=2,baud=300", "address=2,parity=mark",
                             "address=2,speed=9600", "address=0"}) {
-        EXPECT_FALSE(sim::parseMeterSpec(bad, defaults, error)) << bad;
+        EXPECT_FALSE(sim::parseMeterOption(bad, defaults, error)) << bad;
         EXPECT_FALSE(error.empty()) << bad;
     }
 
