@@ -5,6 +5,7 @@
 #include "app/MeasurePage.h"
 #include "app/ProgramSettingsPage.h"
 #include "app/QtText.h"
+#include "app/ScanDialog.h"
 #include "app/WholeConfigPanel.h"
 #include "config/DeviceServicePages.h"
 #include "link/LinkSettings.h"
@@ -14,6 +15,7 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -55,6 +57,8 @@ MainWindow::MainWindow(AppCore& core, QWidget* parent) : QMainWindow(parent), co
     core_.config().progress = [this](std::string_view text) {
         statusBar()->showMessage(qs(text), kProgressShownMs);
     };
+
+    connect(programPage_->scanButton(), &QPushButton::clicked, this, [this] { openScan(); });
 
     connect(tree_->mainTabs(), &QTabWidget::currentChanged, this,
             [this](int index) { onMainPageChanged(index); });
@@ -199,6 +203,19 @@ void MainWindow::keepPageSelection() {
 
 void MainWindow::applyTitle() {
     setWindowTitle(qs(core_.tools().form_title));
+}
+
+ScanDialog& MainWindow::openScan() {
+    if (scan_ == nullptr) {
+        scan_ = new ScanDialog(
+            core_.link(), core_.tools().Seach,
+            {[this] { core_.measure().stopPolling(); }, [this] { programPage_->showLinkStatus(); }},
+            this);
+        scan_->setModal(true);
+    }
+    scan_->showChoices(); // a profile loaded since may have other choices
+    scan_->show();
+    return *scan_;
 }
 
 bool MainWindow::loadProfileFromFile() {

@@ -24,6 +24,7 @@ class ArchivePage;
 class ConfigPageViews;
 class MeasurePage;
 class ProgramSettingsPage;
+class ScanDialog;
 class WholeConfigPanel;
 
 class MainWindow final : public QMainWindow {
@@ -70,6 +71,8 @@ public:
     bool saveProfileToFile();
     // One tick of the 1000 ms measurement poll (the timer's handler).
     void pollTick();
+    // "Поиск прибора...": shows the scan dialog (made on first use, then kept).
+    ScanDialog& openScan();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -92,6 +95,7 @@ private:
     ArchivePage* archivePage_ = nullptr;
     ConfigPageViews* configViews_ = nullptr;
     WholeConfigPanel* whole_ = nullptr;
+    ScanDialog* scan_ = nullptr;
     QTimer pollTimer_;
     QAction* loadProfile_ = nullptr;
     QAction* saveProfile_ = nullptr;

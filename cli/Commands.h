@@ -22,5 +22,7 @@ void addConfigCommands(CLI::App& app, Session& session);
 void addPageCommands(CLI::App& app, Session& session, PageList pages);
 // config read, config write: the whole configuration and profile files.
 void addWholeConfigCommands(CLI::App& app, Session& session);
+// scan: the meters on the line.
+void addScanCommands(CLI::App& app, Session& session);
 
 } // namespace flowcfg

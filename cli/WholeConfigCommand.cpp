@@ -38,32 +38,6 @@ struct WholeOptions {
     std::string addresses; // write: the meters; empty: --address or NetAdrr of dev.dat
 };
 
-// "1,3-5": addresses 1..247 and ranges of them, each once, in the order given.
-std::vector<std::uint16_t> addressList(const std::string& text) {
-    std::vector<std::uint16_t> out;
-    std::stringstream items(text);
-    std::string item;
-    const auto bad = [&text](const std::string& why) {
-        return UsageError("--addresses \"" + text + "\": " + why +
-                          " (addresses 1..247, e.g. 1,3-5)");
-    };
-    while (std::getline(items, item, ',')) {
-        const auto dash = item.find('-');
-        const auto first = parseCliNumber(item.substr(0, dash));
-        const auto last = dash == std::string::npos ? first : parseCliNumber(item.substr(dash + 1));
-        if (!first || !last || *first < 1 || *last > 247 || *first > *last)
-            throw bad("\"" + item + "\" is not an address or a range of them");
-        for (auto a = *first; a <= *last; ++a) {
-            if (std::ranges::find(out, a) != out.end())
-                throw bad("address " + std::to_string(a) + " is named twice");
-            out.push_back(static_cast<std::uint16_t>(a));
-        }
-    }
-    if (out.empty() || text.back() == ',')
-        throw bad("no address");
-    return out;
-}
-
 // Why the file cannot serve as a profile: missing, unreadable, or no section of device values
 // in it. Empty when it can.
 std::string profileProblem(const fs::path& file) {

@@ -13,6 +13,7 @@ void addAllCommands(CLI::App& app, flowcfg::Session& session) {
     flowcfg::addMeasureCommands(app, session);
     flowcfg::addConfigCommands(app, session);
     flowcfg::addWholeConfigCommands(app, session);
+    flowcfg::addScanCommands(app, session);
 }
 
 } // namespace
