@@ -10,6 +10,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <filesystem>
 
 namespace flowcfg {
 
@@ -34,6 +35,7 @@ ProfileCompareDialog::ProfileCompareDialog(std::unique_ptr<ProfileComparison> co
     auto* layout = new QVBoxLayout(this);
     summary_ = new QLabel(this);
     summary_->setWordWrap(true);
+    summary_->setToolTip(qs(profileName_));
     layout->addWidget(summary_);
 
     table_ = new QTableWidget(0, ColumnCount, this);
@@ -62,7 +64,8 @@ ProfileCompareDialog::~ProfileCompareDialog() = default;
 
 void ProfileCompareDialog::fill() {
     const QSignalBlocker quiet(table_);
-    summary_->setText(qs("Профиль " + profileName_ + ": различий " + std::to_string(rows_.size()) +
+    summary_->setText(qs("Профиль " + std::filesystem::path(profileName_).filename().string() +
+                         ": различий " + std::to_string(rows_.size()) +
                          " (сравнено значений: " + std::to_string(compared_) + ")."));
     table_->setRowCount(static_cast<int>(rows_.size()));
     for (std::size_t i = 0; i < rows_.size(); ++i) {
@@ -90,7 +93,8 @@ std::vector<std::size_t> ProfileCompareDialog::checkedRows() const {
     std::vector<std::size_t> out;
     for (int row = 0; row < table_->rowCount(); ++row)
         if (const QTableWidgetItem* item = table_->item(row, Chosen);
-            item != nullptr && item->checkState() == Qt::Checked)
+            item != nullptr && item->checkState() == Qt::Checked &&
+            !rows_[static_cast<std::size_t>(row)].writes.empty())
             out.push_back(static_cast<std::size_t>(row));
     return out;
 }

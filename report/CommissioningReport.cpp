@@ -84,8 +84,8 @@ std::vector<ReportRow> pageRows(const PageModel& page, DeviceImage& image,
             }
         } else {
             row.text = fieldText(c, state, image);
-            if (row.text.empty() && c.member == nullptr)
-                continue; // a label of the page's own that says nothing now
+            if (row.text.empty() && c.kind == ControlKind::Label)
+                continue; // a label that says nothing now
         }
         rows.push_back(std::move(row));
     }
@@ -236,7 +236,6 @@ h1 { font-size: 15pt; }
 h2 { font-size: 11pt; margin-top: 10pt; margin-bottom: 3pt; }
 table { border-collapse: collapse; }
 td, th { border: 1px solid #999999; padding: 1px 5px; text-align: left; vertical-align: top; }
-td.caption { width: 45%; }
 p.note { font-style: italic; }
 </style></head><body>
 )";
@@ -284,7 +283,7 @@ std::string reportHtml(const ReportContent& content) {
             continue;
         html += "<table width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"2\">\n";
         for (const ReportRow& row : section.rows) {
-            html += "<tr><td class=\"caption\">" + htmlEscaped(row.caption) + "</td><td>";
+            html += "<tr><td width=\"45%\">" + htmlEscaped(row.caption) + "</td><td>";
             if (row.grid.empty())
                 html += htmlEscaped(row.text);
             else
