@@ -34,7 +34,8 @@ void makeReport(Session& session, const ReportOptions& o, const ReportSaver& sav
     const ReportOutcome out = report.gather(o.text);
     bar.finish();
     if (out.end != OperationEnd::Succeeded) {
-        session.fail(out.end == OperationEnd::Busy ? kExitUsage : kExitExchange,
+        const bool noLink = out.end == OperationEnd::PortFailed || out.end == OperationEnd::Busy;
+        session.fail(noLink ? kExitUsage : kExitExchange,
                      "отчет не составлен: не прочитано (" + out.failedPart + ")");
         return;
     }
@@ -53,7 +54,9 @@ void addReportCommands(CLI::App& app, Session& session, ReportSaver save) {
         "report", "the commissioning report: reads everything \"ПРОЧ.ИЗ ПРИБ.\" reads, the "
                   "clock and the measured values, and writes the meter's identity, versions, "
                   "link, clock against the computer's, measured values, every configuration "
-                  "page's values and your note, dated. Nothing is written to the meter.");
+                  "page's values and your note, dated. Nothing is written to the meter. Exit 2 "
+                  "when a read fails (no file is made), 1 when the port cannot be opened or the "
+                  "file cannot be written.");
     report->add_option("--out", options->out, "the report file: FILE.pdf, or FILE.html for HTML")
         ->required();
     report->add_option("--text", options->text, "the operator's note (free text)");
