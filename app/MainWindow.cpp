@@ -89,6 +89,10 @@ void MainWindow::buildMenu() {
     writeAll_ = file->addAction(QStringLiteral("Записать все настройки в прибор"));
     connect(readAll_, &QAction::triggered, this, [this] { whole_->readAll(); });
     connect(writeAll_, &QAction::triggered, this, [this] { whole_->writeAll(); });
+    compareProfile_ = file->addAction(QStringLiteral("Сравнить с профилем…"));
+    report_ = file->addAction(QStringLiteral("Отчет о настройке…"));
+    connect(compareProfile_, &QAction::triggered, this, [this] { whole_->compareWithProfile(); });
+    connect(report_, &QAction::triggered, this, [this] { whole_->makeReport(); });
     QMenu* view = menuBar()->addMenu(QStringLiteral("Вид"));
     servicePages_ = view->addAction(QStringLiteral("Служебные страницы"));
     servicePages_->setCheckable(true);

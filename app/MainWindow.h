@@ -62,6 +62,8 @@ public:
     QAction* saveProfileAction() const { return saveProfile_; }
     QAction* readAllAction() const { return readAll_; }
     QAction* writeAllAction() const { return writeAll_; }
+    QAction* compareProfileAction() const { return compareProfile_; }
+    QAction* reportAction() const { return report_; }
     // "Вид" > "Служебные страницы": checkable, remembered in recent.prf.
     QAction* servicePagesAction() const { return servicePages_; }
 
@@ -101,6 +103,8 @@ private:
     QAction* saveProfile_ = nullptr;
     QAction* readAll_ = nullptr;  // the whole configuration from the meter
     QAction* writeAll_ = nullptr; // and into it
+    QAction* compareProfile_ = nullptr;
+    QAction* report_ = nullptr;
     QAction* servicePages_ = nullptr;
     bool shutDownDone_ = false;
 };
