@@ -30,13 +30,30 @@ QString timeFormat(std::int64_t spanMs) {
     return spanMs > 3'600'000 ? QStringLiteral("hh:mm") : QStringLiteral("hh:mm:ss");
 }
 
-// A range with room around the curve; a flat curve gets a band around its value.
-std::pair<double, double> axisRange(std::optional<TrendSpan> span) {
-    if (!span)
-        return {0.0, 1.0};
-    double low = span->low, high = span->high;
-    const double margin = high > low ? (high - low) * 0.05 : std::max(std::abs(low) * 0.05, 0.01);
-    return {low - margin, high + margin};
+struct ValueScale {
+    double low, high, step;
+    int decimals;
+};
+
+// Round numbers around the curve: about five steps of 1, 2 or 5 times a power of ten; a flat
+// curve gets a band around its value.
+ValueScale valueScale(std::optional<TrendSpan> span) {
+    double low = span ? span->low : 0.0, high = span ? span->high : 1.0;
+    if (high - low < 1e-6) {
+        const double band = std::max(std::abs(low) * 0.05, 0.01);
+        low -= band;
+        high += band;
+    }
+    const double raw = (high - low) / 5;
+    const double power = std::pow(10.0, std::floor(std::log10(raw)));
+    double step = 10 * power;
+    for (const double m : {1.0, 2.0, 5.0})
+        if (raw <= m * power) {
+            step = m * power;
+            break;
+        }
+    const int decimals = std::max(0, -static_cast<int>(std::floor(std::log10(step))));
+    return {std::floor(low / step) * step, std::ceil(high / step) * step, step, decimals};
 }
 
 } // namespace
@@ -49,6 +66,7 @@ TrendView::TrendView(const FlowTrend& trend, Dialogs& dialogs, QWidget* parent)
     x_ = new QDateTimeAxis(chart_);
     x_->setTickCount(7);
     y_ = new QValueAxis(chart_);
+    y_->setTickType(QValueAxis::TicksDynamic);
     chart_->addAxis(x_, Qt::AlignBottom);
     chart_->addAxis(y_, Qt::AlignLeft);
     view_ = new QChartView(chart_, this); // the view owns the chart
@@ -175,13 +193,19 @@ void TrendView::draw(TrendRange range, bool autoscale) {
         series_[i]->clear();
     runs_ = runs.size();
 
-    const std::int64_t from = trend_.wallMsOf(range.from), to = trend_.wallMsOf(range.to);
+    std::int64_t to = trend_.wallMsOf(range.to);
+    if (trend_.size() == 0)
+        to = QDateTime::currentMSecsSinceEpoch();
+    // An empty plot or a single poll still gets a time axis that can be read.
+    const std::int64_t from = std::min(trend_.wallMsOf(range.from), to - 1000);
     x_->setFormat(timeFormat(to - from));
     x_->setRange(QDateTime::fromMSecsSinceEpoch(from), QDateTime::fromMSecsSinceEpoch(to));
     if (autoscale) {
-        const auto [low, high] = axisRange(valueSpan(runs));
-        y_->setRange(low, high);
-        y_->applyNiceNumbers();
+        const ValueScale scale = valueScale(valueSpan(runs));
+        y_->setRange(scale.low, scale.high);
+        y_->setTickAnchor(scale.low);
+        y_->setTickInterval(scale.step);
+        y_->setLabelFormat(QStringLiteral("%.%1f").arg(scale.decimals));
     }
     y_->setTitleText(qs(trend_.unitOf(quantity())));
     drawing_ = false;
