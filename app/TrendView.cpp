@@ -119,6 +119,11 @@ TrendView::TrendView(const FlowTrend& trend, Dialogs& dialogs, QWidget* parent)
     refresh();
 }
 
+// The chart goes with the base class, after this object: its axis must not call back then.
+TrendView::~TrendView() {
+    disconnect(x_, nullptr, this, nullptr);
+}
+
 TrendQuantity TrendView::quantity() const {
     return kTrendQuantities[static_cast<std::size_t>(std::max(0, quantity_->currentIndex()))]
         .quantity;

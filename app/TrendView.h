@@ -29,6 +29,7 @@ class TrendView final : public QWidget {
     Q_OBJECT
 public:
     TrendView(const FlowTrend& trend, Dialogs& dialogs, QWidget* parent = nullptr);
+    ~TrendView() override;
 
     // Draws the model again (after a poll): nothing while paused or zoomed.
     void refresh();
