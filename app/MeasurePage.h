@@ -37,6 +37,8 @@ public:
     QPushButton* readOutputsLamp() const { return lamp_; }
     QCheckBox* csvSwitch() const { return csv_; }
     TrendView* trendView() const { return trendView_; }
+    // The poll history behind the plot (a benchmark fills it with a day of polls).
+    FlowTrend& trend() { return trend_; }
     const FlowTrend& trend() const { return trend_; }
     // The widget that shows a field of the model (for tests), nullptr for a field the page
     // does not show.
