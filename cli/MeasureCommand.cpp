@@ -115,6 +115,12 @@ void measure(Session& session, const MeasureOptions& o) {
             session.err << "Порт " << portLabel(ctx.settings) << " снова открыт\n";
         if (!csvOnStdout)
             session.out << measureReport(panel.screen(), {.outputs = o.outputs}) << std::flush;
+        // A CSV line that could not be written stopped the recording and was said: the run
+        // ends as one whose file cannot be written at the start does.
+        if (!o.csv.empty() && !panel.recordingCsv()) {
+            session.exitCode = kExitUsage;
+            break;
+        }
         if (const auto failure = failedRead(panel.values(), o.outputs)) {
             ++totals.failedPolls;
             const std::string text = failureText(*failure, ctx.settings);
@@ -161,7 +167,8 @@ void addMeasureCommands(CLI::App& app, Session& session) {
                     "also write every poll as a CSV line to FILE (emptied first; checked before "
                     "the first poll): time, flow and unit, state, totals, primary flow, outputs, "
                     "exchange status. \"-\" writes the CSV to stdout instead of the poll blocks "
-                    "(the totals line then goes to stderr)");
+                    "(the totals line then goes to stderr). A line that cannot be written ends the "
+                    "run with exit 1");
     cmd->callback([&session, options] { measure(session, *options); });
 }
 

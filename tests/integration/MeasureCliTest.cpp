@@ -107,6 +107,8 @@ TEST_F(MeasureCliTest, NamedLogOrDirectoryThatCannotBeUsedIsAnError) {
         {measure(sim, {"--csv", (missing / "x.csv").string()}),
          "--csv: файл " + (missing / "x.csv").string() +
              " не открыть для записи: нет такого файла или папки\n"},
+        {measure(sim, {"--csv", "/dev/full"}),
+         "--csv: файл /dev/full не открыть для записи: нет места на диске\n"},
     };
     for (const Case& c : cases) {
         const CommandResult run = runCli(c.args);
