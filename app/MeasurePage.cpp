@@ -168,6 +168,7 @@ MeasurePage::MeasurePage(MeasurePanel& panel, QWidget* parent) : QWidget(parent)
     panel_.polled = [this](const PollRecord& poll) {
         trend_.add(poll);
         trendView_->refresh();
+        showCsvSwitch(); // a line that could not be written stopped the recording
     };
     render();
 }
@@ -247,6 +248,10 @@ void MeasurePage::render() {
         break;
     }
     screen.focus = MeasureFocus::None;
+    showCsvSwitch();
+}
+
+void MeasurePage::showCsvSwitch() {
     const QSignalBlocker quiet(csv_);
     csv_->setChecked(panel_.recordingCsv());
 }

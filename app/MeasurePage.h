@@ -52,6 +52,7 @@ private:
     };
     QLineEdit* addField(ScreenField MeasureScreen::*field, QWidget* parent, int minChars);
     QLabel* addLabel(ScreenField MeasureScreen::*field, QWidget* parent, bool painted = false);
+    void showCsvSwitch();
     QPushButton* addButton(std::string_view caption, QWidget* parent,
                            std::function<void(MeasurePanel&)> op);
 
