@@ -2,7 +2,9 @@
 
 #include "app/Fonts.h"
 #include "app/QtText.h"
+#include "app/TrendView.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -10,6 +12,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
+#include <QSplitter>
 #include <QVBoxLayout>
 
 namespace flowcfg {
@@ -124,6 +128,16 @@ MeasurePage::MeasurePage(MeasurePanel& panel, QWidget* parent) : QWidget(parent)
         buttons->addWidget(b);
     buttons->addSpacing(12);
     buttons->addWidget(countersBox);
+    csv_ = new QCheckBox(QStringLiteral("Записывать в CSV…"), this);
+    csv_->setToolTip(QStringLiteral("Каждый опрос циклического чтения строкой в файл CSV"));
+    connect(csv_, &QCheckBox::toggled, this, [this](bool on) {
+        if (on)
+            panel_.startCsvRecording();
+        else
+            panel_.recordCsv(nullptr);
+        render();
+    });
+    buttons->addWidget(csv_);
     buttons->addStretch(1);
 
     auto* left = new QVBoxLayout;
@@ -135,16 +149,33 @@ MeasurePage::MeasurePage(MeasurePanel& panel, QWidget* parent) : QWidget(parent)
     left->addLayout(lower);
     left->addStretch(1);
 
-    auto* page = new QHBoxLayout(this);
+    // The page's fields above, the trend of the polls below; the border between them moves.
+    auto* fields = new QWidget(this);
+    auto* page = new QHBoxLayout(fields);
+    page->setContentsMargins(0, 0, 0, 0);
     page->addLayout(left, 1);
     page->addLayout(buttons);
+    trendView_ = new TrendView(trend_, panel_.dialogs(), this);
+    auto* splitter = new QSplitter(Qt::Vertical, this);
+    splitter->addWidget(fields);
+    splitter->addWidget(trendView_);
+    splitter->setStretchFactor(1, 1);
+    splitter->setChildrenCollapsible(false);
+    auto* whole = new QVBoxLayout(this);
+    whole->addWidget(splitter);
 
     panel_.changed = [this] { render(); };
+    panel_.polled = [this](const PollRecord& poll) {
+        trend_.add(poll);
+        trendView_->refresh();
+        showCsvSwitch(); // a line that could not be written stopped the recording
+    };
     render();
 }
 
 MeasurePage::~MeasurePage() {
     panel_.changed = nullptr;
+    panel_.polled = nullptr;
 }
 
 QLineEdit* MeasurePage::addField(ScreenField MeasureScreen::*field, QWidget* parent, int minChars) {
@@ -217,6 +248,12 @@ void MeasurePage::render() {
         break;
     }
     screen.focus = MeasureFocus::None;
+    showCsvSwitch();
+}
+
+void MeasurePage::showCsvSwitch() {
+    const QSignalBlocker quiet(csv_);
+    csv_->setChecked(panel_.recordingCsv());
 }
 
 } // namespace flowcfg

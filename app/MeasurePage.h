@@ -1,19 +1,24 @@
 #pragma once
 // The "ИЗМЕРЕНИЕ" page: renders the measurement screen model field by field with its
 // colours and forwards the clicks of its buttons and of the "ЧИТАТЬ" lamp to the panel. It
-// renders whenever the panel says its screen changed.
+// renders whenever the panel says its screen changed. Below the fields, the trend of the
+// polls (TrendView); beside the buttons, the switch of the CSV recording.
 
+#include "measure/FlowTrend.h"
 #include "measure/MeasurePanel.h"
 
 #include <QWidget>
 #include <functional>
 #include <vector>
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 
 namespace flowcfg {
+
+class TrendView;
 
 class MeasurePage final : public QWidget {
     Q_OBJECT
@@ -30,6 +35,11 @@ public:
     QPushButton* resetErrorsButton() const { return resetErrors_; }
     QPushButton* resetVolumeButton() const { return resetVolume_; }
     QPushButton* readOutputsLamp() const { return lamp_; }
+    QCheckBox* csvSwitch() const { return csv_; }
+    TrendView* trendView() const { return trendView_; }
+    // The poll history behind the plot (a benchmark fills it with a day of polls).
+    FlowTrend& trend() { return trend_; }
+    const FlowTrend& trend() const { return trend_; }
     // The widget that shows a field of the model (for tests), nullptr for a field the page
     // does not show.
     QWidget* widgetOf(ScreenField MeasureScreen::*field) const;
@@ -42,6 +52,7 @@ private:
     };
     QLineEdit* addField(ScreenField MeasureScreen::*field, QWidget* parent, int minChars);
     QLabel* addLabel(ScreenField MeasureScreen::*field, QWidget* parent, bool painted = false);
+    void showCsvSwitch();
     QPushButton* addButton(std::string_view caption, QWidget* parent,
                            std::function<void(MeasurePanel&)> op);
 
@@ -53,6 +64,9 @@ private:
     QPushButton* resetErrors_ = nullptr;
     QPushButton* resetVolume_ = nullptr;
     QPushButton* lamp_ = nullptr;
+    QCheckBox* csv_ = nullptr;
+    FlowTrend trend_;
+    TrendView* trendView_ = nullptr;
 };
 
 } // namespace flowcfg

@@ -59,4 +59,17 @@ std::optional<std::string> QtDialogs::chooseSaveFile() {
     return applySaveDialogRule(name.toStdString(), selected == first ? 0 : 1);
 }
 
+std::optional<std::string> QtDialogs::chooseSaveFileOf(std::string_view kind,
+                                                       std::string_view suffix) {
+    QFileDialog dialog(parent_);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setNameFilters(
+        {QStringLiteral("%1 (*.%2)").arg(qs(kind), qs(suffix)), QStringLiteral("Все файлы (*)")});
+    dialog.setDefaultSuffix(qs(suffix));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return str(dialog.selectedFiles().front());
+}
+
 } // namespace flowcfg

@@ -18,6 +18,8 @@ public:
                   DefaultAnswer byDefault) override;
     std::optional<std::string> chooseOpenFile() override;
     std::optional<std::string> chooseSaveFile() override;
+    std::optional<std::string> chooseSaveFileOf(std::string_view kind,
+                                                std::string_view suffix) override;
 
 private:
     QPointer<QWidget> parent_;

@@ -8,11 +8,13 @@
 #include "link/Ports.h"
 #include "measure/MeasurePanel.h"
 #include "measure/MeasureReport.h"
+#include "measure/PollCsv.h"
 #include "model/DeviceImage.h"
 #include "platform/IniFile.h"
 #include "platform/TextAppend.h"
 
 #include <filesystem>
+#include <memory>
 #include <ostream>
 #include <string>
 
@@ -26,6 +28,7 @@ struct MeasureOptions {
     bool outputs = false;
     bool keepGoing = false;
     std::string log; // empty: the switch and file of recent.prf
+    std::string csv; // empty: none; "-": stdout
 };
 
 std::string summaryText(const PollTotals& t) {
@@ -75,12 +78,23 @@ void measure(Session& session, const MeasureOptions& o) {
     if (!o.log.empty())
         if (const std::string problem = appendProblem(o.log); !problem.empty())
             throw UsageError("--log: файл " + o.log + " не открыть для записи: " + problem);
+    // The CSV on stdout takes the place of the poll blocks; the totals go to stderr then.
+    const bool csvOnStdout = o.csv == "-";
+    std::unique_ptr<PollCsv> csv;
+    if (csvOnStdout)
+        csv = std::make_unique<PollCsv>(session.out);
+    else if (!o.csv.empty())
+        csv = std::make_unique<PollCsv>(std::filesystem::path(o.csv));
+    if (csv && !csv->ok())
+        throw UsageError("--csv: файл " + o.csv + " не открыть для записи: " + csv->problem());
+    std::ostream& report = csvOnStdout ? session.err : session.out;
 
     DeviceImage image;
     image.izm_i_f_diskr.use = o.outputs ? 1 : 0;
     if (!session.openLink())
         return;
     MeasurePanel panel(ctx, image, std::move(log));
+    panel.recordCsv(std::move(csv));
     const InterruptFlag interrupt;
     PollTotals totals;
     std::uint64_t polled = 0;
@@ -88,7 +102,8 @@ void measure(Session& session, const MeasureOptions& o) {
         if (polled > 0) {
             if (!interrupt.sleepMs(interval))
                 break;
-            session.out << '\n';
+            if (!csvOnStdout)
+                session.out << '\n';
         }
         // The poll opens a port that vanished earlier again by itself; say when it is back.
         const bool hadPort = ctx.port != nullptr;
@@ -98,7 +113,14 @@ void measure(Session& session, const MeasureOptions& o) {
         totals.add(before, panel.counters());
         if (!hadPort && ctx.port)
             session.err << "Порт " << portLabel(ctx.settings) << " снова открыт\n";
-        session.out << measureReport(panel.screen(), {.outputs = o.outputs}) << std::flush;
+        if (!csvOnStdout)
+            session.out << measureReport(panel.screen(), {.outputs = o.outputs}) << std::flush;
+        // A CSV line that could not be written stopped the recording and was said: the run
+        // ends as one whose file cannot be written at the start does.
+        if (!o.csv.empty() && !panel.recordingCsv()) {
+            session.exitCode = kExitUsage;
+            break;
+        }
         if (const auto failure = failedRead(panel.values(), o.outputs)) {
             ++totals.failedPolls;
             const std::string text = failureText(*failure, ctx.settings);
@@ -110,7 +132,7 @@ void measure(Session& session, const MeasureOptions& o) {
         }
     }
     if (count != 1 || interrupt.raised())
-        session.out << '\n' << summaryText(totals) << std::flush;
+        report << '\n' << summaryText(totals) << std::flush;
     // Ctrl-C is how --count 0 ends; a counted run it cuts short says so.
     if (interrupt.raised() && count != 0 && polled < count)
         session.exitCode = kExitInterrupted;
@@ -141,6 +163,12 @@ void addMeasureCommands(CLI::App& app, Session& session) {
     cmd->add_option("--log", options->log,
                     "append the measurement log to FILE (checked before the first poll: a file "
                     "that cannot be written is an error)");
+    cmd->add_option("--csv", options->csv,
+                    "also write every poll as a CSV line to FILE (emptied first; checked before "
+                    "the first poll): time, flow and unit, state, totals, primary flow, outputs, "
+                    "exchange status. \"-\" writes the CSV to stdout instead of the poll blocks "
+                    "(the totals line then goes to stderr). A line that cannot be written ends the "
+                    "run with exit 1");
     cmd->callback([&session, options] { measure(session, *options); });
 }
 

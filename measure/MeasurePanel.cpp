@@ -78,6 +78,10 @@ TickResult MeasurePanel::pollOnce() {
         return TickResult::Busy;
 
     reopenIfGone();
+    PollRecord poll;
+    poll.time = ctx_.clock.now();
+    poll.utcOffsetMinutes = ctx_.clock.utcOffsetMinutes();
+    poll.monotonicMs = ctx_.clock.monotonicMs();
     const ExchangeResult measured = readMeasuredBlock(ctx_, image_, values_);
     const bool clean = measured.clean();
     if (clean) {
@@ -94,9 +98,43 @@ TickResult MeasurePanel::pollOnce() {
     countExchange(measured);
     screenChanged();
     appendLogLine();
+    poll.measuredResult = measured;
+    if (measured.transportOk())
+        poll.measured = values_.measured;
+    if (values_.primaryResult.transportOk())
+        poll.primary = values_.primary;
+    if (outputsReadEnabled() && values_.outputsResult.transportOk())
+        poll.outputs = values_.outputs;
+    recordPoll(poll);
     // A port that vanished is told once and closed: the next tick opens it again.
     reportLostPort(ctx_);
     return TickResult::Polled;
+}
+
+void MeasurePanel::recordPoll(const PollRecord& poll) {
+    lastPoll_ = poll;
+    if (csv_ && !csv_->append(poll)) {
+        const std::string problem = csv_->problem();
+        csv_.reset();
+        ctx_.dialogs.message(std::string(kCsvStoppedCaption), problem, DialogIcon::Warning);
+    }
+    if (polled)
+        polled(poll);
+}
+
+bool MeasurePanel::startCsvRecording() {
+    const auto file = ctx_.dialogs.chooseSaveFileOf(kCsvFileKind, "csv");
+    if (!file)
+        return false;
+    auto csv = std::make_unique<PollCsv>(std::filesystem::path(*file));
+    if (!csv->ok()) {
+        ctx_.dialogs.message("Ошибка",
+                             "Файл " + *file + " не открыть для записи: " + csv->problem(),
+                             DialogIcon::Error);
+        return false;
+    }
+    csv_ = std::move(csv);
+    return true;
 }
 
 void MeasurePanel::readOnce() {

@@ -16,10 +16,13 @@
 #include "measure/MeasureLog.h"
 #include "measure/MeasureScreen.h"
 #include "measure/MeasuredValues.h"
+#include "measure/PollCsv.h"
+#include "measure/PollRecord.h"
 #include "model/DeviceImage.h"
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string_view>
 
 namespace flowcfg {
@@ -27,6 +30,8 @@ namespace flowcfg {
 inline constexpr std::string_view kMeasuredReadText = "Прочитано измеренное значение.";
 inline constexpr std::string_view kResetErrorsQuestion = "Сбросить число ошибок?";
 inline constexpr std::string_view kResetVolumeQuestion = "Накопленный объем будет сброшен.";
+inline constexpr std::string_view kCsvStoppedCaption = "Запись в CSV остановлена";
+inline constexpr std::string_view kCsvFileKind = "Файлы CSV";
 
 // What a tick did.
 enum class TickResult : std::uint8_t {
@@ -89,6 +94,21 @@ public:
     // Repaints the lamp from the image (after a profile was loaded).
     void refreshOutputsLamp();
 
+    // What the last poll read (pollOnce), for the trend and the CSV recording.
+    const PollRecord& lastPoll() const { return lastPoll_; }
+    // Records every poll from now on as a line of the CSV (nullptr: stops). A line that
+    // cannot be written stops the recording with a box "Запись в CSV остановлена" that names
+    // the reason; the poll goes on.
+    void recordCsv(std::unique_ptr<PollCsv> csv) { csv_ = std::move(csv); }
+    bool recordingCsv() const { return csv_ != nullptr; }
+    // "Записывать в CSV…": asks for the file (a new one or one to empty) and records into it;
+    // a file that cannot be created is said in a box. Returns whether it records.
+    bool startCsvRecording();
+    Dialogs& dialogs() const { return ctx_.dialogs; }
+
+    // Runs after each poll of pollOnce with what it read.
+    std::function<void(const PollRecord&)> polled;
+
     // Runs after each step of a poll or an operation that changed screen(), before the next
     // read waits and before a box: the window renders here, so it shows each step at once and
     // a box stands over the new values.
@@ -101,6 +121,7 @@ private:
     void countExchange(ExchangeResult measured);
     void readSecondaryGroups(bool showPrimary);
     void reopenIfGone();
+    void recordPoll(const PollRecord& poll);
 
     LinkContext& ctx_;
     DeviceImage& image_;
@@ -109,6 +130,8 @@ private:
     MeasuredValues values_;
     PollCounters counters_;
     MainLogRecord logRecord_;
+    PollRecord lastPoll_;
+    std::unique_ptr<PollCsv> csv_;
     bool cyclicMain_ = false;
 };
 

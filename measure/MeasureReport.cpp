@@ -5,14 +5,14 @@
 
 namespace flowcfg {
 
-namespace {
-
-std::string_view trimmed(std::string_view text) {
+std::string_view trimBlanks(std::string_view text) {
     const auto begin = text.find_first_not_of(' ');
     if (begin == std::string_view::npos)
         return {};
     return text.substr(begin, text.find_last_not_of(' ') - begin + 1);
 }
+
+namespace {
 
 // "caption: part part ...", empty parts skipped.
 void line(std::string& out, std::string_view caption,
@@ -20,7 +20,7 @@ void line(std::string& out, std::string_view caption,
     out += caption;
     out += ':';
     for (const std::string_view part : parts) {
-        const std::string_view p = trimmed(part);
+        const std::string_view p = trimBlanks(part);
         if (p.empty())
             continue;
         out += ' ';
@@ -40,7 +40,7 @@ std::string measureReport(const MeasureScreen& s, MeasureReportOptions options) 
     line(out, c::volumeForward, {s.volumeForward.text, s.volumeUnit.text});
     line(out, c::volumeReverse, {s.volumeReverse.text, s.volumeUnit.text});
     line(out, c::volumeModulus, {s.volumeModulus.text, s.volumeUnit.text});
-    if (!trimmed(s.volumeState.text).empty())
+    if (!trimBlanks(s.volumeState.text).empty())
         line(out, "Состояние объема", {s.volumeState.text});
     line(out, c::accumulationTime, {s.accumulationTime.text});
     line(out, c::runTime, {s.runTime.text});

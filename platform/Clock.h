@@ -20,6 +20,9 @@ public:
     virtual ~Clock() = default;
     virtual LocalTime now() const = 0;
     virtual std::uint64_t monotonicMs() const = 0;
+    // How far local time is ahead of UTC now, in minutes (negative west of Greenwich); 0 for
+    // clocks that keep no zone.
+    virtual int utcOffsetMinutes() const { return 0; }
 };
 
 // The operating system's clock.
@@ -27,6 +30,7 @@ class SystemClock final : public Clock {
 public:
     LocalTime now() const override;
     std::uint64_t monotonicMs() const override;
+    int utcOffsetMinutes() const override;
 };
 
 } // namespace flowcfg

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace flowcfg {
 
@@ -26,6 +27,15 @@ public:
     // cancelled. The save chooser applies the ".prf" rule itself.
     virtual std::optional<std::string> chooseOpenFile() = 0;
     virtual std::optional<std::string> chooseSaveFile() = 0;
+    // A save chooser for a file of another kind, e.g. "Файлы CSV" and "csv": that kind or any
+    // file; the suffix is added to a name chosen without one; nullopt when cancelled. Front
+    // ends without choosers keep this default.
+    virtual std::optional<std::string> chooseSaveFileOf(std::string_view kind,
+                                                        std::string_view suffix) {
+        (void)kind;
+        (void)suffix;
+        return std::nullopt;
+    }
 };
 
 } // namespace flowcfg

@@ -11,10 +11,16 @@ LocalTime SystemClock::now() const {
     std::tm tm{};
     localtime_r(&t, &tm);
     const auto ms =
-        std::chrono::duration_cast<std::chrono::milliseconds>(tp.time_since_epoch()).count() %
-        1000;
-    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec,
-            static_cast<int>(ms)};
+        std::chrono::duration_cast<std::chrono::milliseconds>(tp.time_since_epoch()).count() % 1000;
+    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,          tm.tm_hour,
+            tm.tm_min,         tm.tm_sec,     static_cast<int>(ms)};
+}
+
+int SystemClock::utcOffsetMinutes() const {
+    const std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    return static_cast<int>(tm.tm_gmtoff / 60);
 }
 
 std::uint64_t SystemClock::monotonicMs() const {

@@ -9,7 +9,9 @@
 #                       their pauses, line time and prescribed waits
 #   scan_bench          the bus scan: a full scan's time per speed, and a partial scan
 # With --all, the file benchmarks follow (archive export, profile load). The line benchmarks
-# take about four minutes; run them on a quiet machine.
+# take about four minutes; run them on a quiet machine. With --window, only the window's
+# benchmark (it builds the window too): trend_bench, a poll added to a day of polls and the plot
+# drawn again, and the longest event of the window while it polls (offscreen).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -17,10 +19,12 @@ scripts/install-deps.sh
 line=(transaction_bench archive_line_bench poll_cycle_bench whole_config_bench scan_bench)
 files=(archive_export_bench profile_load_bench)
 run=("${line[@]}")
+app=OFF
 if [[ ${1:-} == --all ]]; then run+=("${files[@]}"); fi
+if [[ ${1:-} == --window ]]; then run=(trend_bench) app=ON; fi
 
 cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFLOWCFG_BUILD_TESTS=OFF \
-  -DFLOWCFG_BUILD_APP=OFF -DFLOWCFG_BUILD_BENCH=ON
+  -DFLOWCFG_BUILD_APP=$app -DFLOWCFG_BUILD_BENCH=ON
 cmake --build build/bench -j "$(nproc)" --target "${run[@]}"
 for bench in "${run[@]}"; do
   echo

@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libcli11-dev libmodbus-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
+  qt6-charts-dev libqt6opengl6-dev
   xvfb xauth
   python3 python3-pymodbus python3-serial python3-serial-asyncio mbpoll
   clang-format

@@ -2,6 +2,7 @@
 #include "app/ArchivePage.h"
 #include "app/MeasurePage.h"
 #include "app/ProgramSettingsPage.h"
+#include "app/TrendView.h"
 
 #include <QAction>
 #include <QApplication>
@@ -16,6 +17,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <algorithm>
+#include <cmath>
 #include <gtest/gtest.h>
 
 namespace flowcfg::test {
@@ -246,6 +248,12 @@ TEST_F(MainWindowTest, PollTickPaintsTheMeasuredValues) {
     EXPECT_TRUE(w.pollTimer().isActive());
 
     MeasurePage& page = w.measurePage();
+    // Every poll is recorded into the CSV file the chooser gives.
+    const auto csv = dir.path() / "polls.csv";
+    dialogs.saveFiles.push_back(csv.string());
+    page.csvSwitch()->click();
+    EXPECT_TRUE(page.csvSwitch()->isChecked());
+    EXPECT_EQ(dialogs.savedKinds, std::vector<std::string>{"Файлы CSV"});
     page.cyclicButton()->click();
     ASSERT_TRUE(w.measurePanel().cyclic());
     com1->requests.clear();
@@ -274,6 +282,14 @@ TEST_F(MainWindowTest, PollTickPaintsTheMeasuredValues) {
     EXPECT_EQ(base(page.widgetOf(&MeasureScreen::statusLine)), QColor(255, 255, 0));
     EXPECT_EQ(text(page.widgetOf(&MeasureScreen::errors)).toStdString(), "1");
     EXPECT_TRUE(dialogs.shown.empty());
+
+    // The trend has both polls, the failed one as a gap; the CSV a line for each.
+    ASSERT_EQ(page.trend().size(), 2u);
+    EXPECT_TRUE(std::isnan(page.trend()[1].flow));
+    EXPECT_EQ(page.trendView()->drawnRuns(), 1u);
+    const std::string lines = readFile(csv);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 3) << lines;
+    EXPECT_TRUE(lines.ends_with(",,,,,,,,,,,,0x8042,Ответа не было.\n")) << lines;
 }
 
 TEST_F(MainWindowTest, ReadBoxStandsOverTheNewValues) {

@@ -104,6 +104,11 @@ TEST_F(MeasureCliTest, NamedLogOrDirectoryThatCannotBeUsedIsAnError) {
          "--log: файл " + (missing / "x.txt").string() +
              " не открыть для записи: нет такого файла или папки\n"},
         {{"measure", "--port", sim.device(), "--dir", missing.string()}, "--dir: папки "},
+        {measure(sim, {"--csv", (missing / "x.csv").string()}),
+         "--csv: файл " + (missing / "x.csv").string() +
+             " не открыть для записи: нет такого файла или папки\n"},
+        {measure(sim, {"--csv", "/dev/full"}),
+         "--csv: файл /dev/full не открыть для записи: нет места на диске\n"},
     };
     for (const Case& c : cases) {
         const CommandResult run = runCli(c.args);
@@ -113,6 +118,35 @@ TEST_F(MeasureCliTest, NamedLogOrDirectoryThatCannotBeUsedIsAnError) {
         EXPECT_FALSE(fs::exists(missing));
     }
     EXPECT_FALSE(fs::exists(dir_ / "izm.txt"));
+}
+
+// The CSV has a line per poll, in a file or alone on stdout (the totals go to stderr then).
+TEST_F(MeasureCliTest, PollsToCsvInAFileOrAloneOnStdout) {
+    FlowsimProcess sim({});
+    ASSERT_FALSE(sim.device().empty());
+    const fs::path csv = dir_ / "polls.csv";
+    ASSERT_EQ(runCli(measure(sim, {"--count", "2", "--csv", csv.string()})).status, 0);
+    std::string command;
+    for (const std::string& arg : measure(sim, {"--count", "3", "--csv", "-"}))
+        command += " '" + arg + "'";
+    const CommandResult piped =
+        runCommand({"/bin/sh", "-c", std::string(FLOWCFG_CLI_PATH) + command + " 2>/dev/null"});
+    ASSERT_EQ(piped.status, 0) << piped.output;
+
+    for (const auto& [text, polls] : {std::pair{readFile(csv), 2}, std::pair{piped.output, 3}}) {
+        std::istringstream lines(text);
+        std::string line;
+        std::getline(lines, line);
+        EXPECT_EQ(line, "time,flow,flow_unit,state,volume_sum,volume_forward,volume_reverse,"
+                        "volume_modulus,volume_unit,primary_flow_m3_h,current_mA,out1_Hz,"
+                        "out2_Hz,status,exchange");
+        int n = 0;
+        for (; std::getline(lines, line); ++n)
+            EXPECT_TRUE(line.find(",Нормальное измерение,") != std::string::npos &&
+                        line.ends_with(",0x0000,"))
+                << line;
+        EXPECT_EQ(n, polls) << text;
+    }
 }
 
 TEST_F(MeasureCliTest, KeepGoingCountsFailedPollsAndCtrlCEndsWithTheTotals) {

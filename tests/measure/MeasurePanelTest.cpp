@@ -5,6 +5,7 @@
 #include "TestFiles.h"
 #include "model/Encodings.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -325,6 +326,23 @@ TEST_F(MeasurePanelTest, PollLogsEveryTickWithTheLastCleanBlock) {
     slave.exceptionCode = 0;
     panel.tick(true);
     EXPECT_EQ(logText(), log);
+}
+
+TEST_F(MeasurePanelTest, CsvLineThatCannotBeWrittenStopsTheRecordingAndThePollGoesOn) {
+    std::ostringstream csv;
+    panel.recordCsv(std::make_unique<PollCsv>(csv));
+    startPolling();
+    panel.tick(true);
+    csv.setstate(std::ios::badbit); // the disk is full, the pipe closed
+    EXPECT_EQ(panel.tick(true), TickResult::Polled);
+    EXPECT_FALSE(panel.recordingCsv());
+    EXPECT_EQ(dialogs.shown, (std::vector<RecordedDialog>{
+                                 {RecordedDialog::Kind::Message, "Запись в CSV остановлена",
+                                  "ошибка ввода-вывода", DialogIcon::Warning}}));
+    const std::string written = csv.str();
+    EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 2); // header, first poll
+    panel.tick(true);
+    EXPECT_EQ(panel.counters().cycles, 3);
 }
 
 TEST_F(MeasurePanelTest, ResetErrorCountAsksFirst) {

@@ -39,6 +39,10 @@ public:
     }
     std::optional<std::string> chooseOpenFile() override { return pop(openFiles); }
     std::optional<std::string> chooseSaveFile() override { return pop(saveFiles); }
+    std::optional<std::string> chooseSaveFileOf(std::string_view kind, std::string_view) override {
+        savedKinds.emplace_back(kind);
+        return pop(saveFiles);
+    }
 
     // Texts of the recorded dialogs, in order.
     std::vector<std::string> texts() const {
@@ -52,6 +56,7 @@ public:
     std::deque<bool> answers; // true = Yes
     std::deque<std::optional<std::string>> openFiles;
     std::deque<std::optional<std::string>> saveFiles;
+    std::vector<std::string> savedKinds; // the kinds chooseSaveFileOf was asked for
     std::function<void(const RecordedDialog&)> onShown;
 
 private:
