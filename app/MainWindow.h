@@ -22,6 +22,8 @@ namespace flowcfg {
 
 class ArchivePage;
 class ConfigPageViews;
+class ExchangeDock;
+class RegisterMonitorDock;
 class MeasurePage;
 class ProgramSettingsPage;
 class WholeConfigPanel;
@@ -56,6 +58,9 @@ public:
     ConfigPageViews& configViews() { return *configViews_; }
     WholeConfigPanel& wholeConfig() { return *whole_; }
     QTimer& pollTimer() { return pollTimer_; }
+    // "Вид" > "Обмен с прибором" and "Монитор регистров": docks, hidden at start.
+    ExchangeDock& exchangeDock() { return *exchangeDock_; }
+    RegisterMonitorDock& monitorDock() { return *monitorDock_; }
 
     QAction* loadProfileAction() const { return loadProfile_; }
     QAction* saveProfileAction() const { return saveProfile_; }
@@ -92,6 +97,8 @@ private:
     ArchivePage* archivePage_ = nullptr;
     ConfigPageViews* configViews_ = nullptr;
     WholeConfigPanel* whole_ = nullptr;
+    ExchangeDock* exchangeDock_ = nullptr;
+    RegisterMonitorDock* monitorDock_ = nullptr;
     QTimer pollTimer_;
     QAction* loadProfile_ = nullptr;
     QAction* saveProfile_ = nullptr;
