@@ -133,15 +133,16 @@ ExchangeDock::ExchangeDock(LinkContext& link, QWidget* parent, std::size_t capac
     connect(copy_, &QPushButton::clicked, this,
             [this] { QApplication::clipboard()->setText(copyText()); });
 
+    // The timer runs only while the dock is shown.
     refreshTimer_.setInterval(kExchangeViewRefreshMs);
-    connect(&refreshTimer_, &QTimer::timeout, this, [this] {
-        if (isVisible())
-            refresh();
-    });
-    refreshTimer_.start();
+    connect(&refreshTimer_, &QTimer::timeout, this, [this] { refresh(); });
     connect(this, &QDockWidget::visibilityChanged, this, [this](bool visible) {
-        if (visible)
-            refresh();
+        if (!visible) {
+            refreshTimer_.stop();
+            return;
+        }
+        refresh();
+        refreshTimer_.start();
     });
     link_.exchangeObservers.add(journal_);
 }

@@ -54,8 +54,9 @@ void readRegisters(Session& session, const ReadArgs& args) {
         type = parseRegisterType(args.type);
         if (!type)
             throw UsageError("--type: one of " + registerTypeNames());
-        if (const std::string problem = registerRangeProblem(*type, count); !problem.empty())
-            throw UsageError("COUNT " + std::to_string(count) + ": " + problem);
+        if (!registerRangeProblem(*type, count).empty())
+            throw UsageError("COUNT " + std::to_string(count) + ": --type " + args.type +
+                             " takes two registers a value, give an even count");
     }
     if (!session.openLink())
         return;
