@@ -42,6 +42,7 @@ MainWindow::MainWindow(AppCore& core, QWidget* parent) : QMainWindow(parent), co
     monitorDock_ = new RegisterMonitorDock(core_.link(), this);
     addDockWidget(Qt::RightDockWidgetArea, monitorDock_);
     monitorDock_->hide();
+    setCorner(Qt::BottomRightCorner, Qt::RightDockWidgetArea); // the monitor's full height
     buildMenu();
     tree_->applyStartVisibility(false);
 

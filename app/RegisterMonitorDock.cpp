@@ -48,6 +48,8 @@ QTableWidget* table(QWidget* parent, std::initializer_list<const char*> headers)
     t->verticalHeader()->hide();
     t->horizontalHeader()->setStretchLastSection(true);
     t->setSelectionBehavior(QAbstractItemView::SelectRows);
+    t->setWordWrap(false);
+    t->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     return t;
 }
 
@@ -64,6 +66,8 @@ RegisterMonitorDock::RegisterMonitorDock(LinkContext& link, QWidget* parent)
     auto* rangesBox = new QGroupBox(QStringLiteral("Диапазоны"), body);
     auto* rangesLayout = new QVBoxLayout(rangesBox);
     ranges_ = table(rangesBox, {"Адрес", "Кол-во", "Тип"});
+    // A few ranges in sight; the values below take the rest of the height.
+    ranges_->setMaximumHeight(ranges_->verticalHeader()->defaultSectionSize() * 5);
     rangesLayout->addWidget(ranges_);
     auto* rangeButtons = new QHBoxLayout;
     auto* add = new QPushButton(QStringLiteral("Добавить"), rangesBox);
@@ -102,6 +106,10 @@ RegisterMonitorDock::RegisterMonitorDock(LinkContext& link, QWidget* parent)
     values_ = table(body, {"Адрес", "Регистры", "Значение"});
     values_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     values_->setFont(fixedFont());
+    const int digit = values_->fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    values_->setColumnWidth(0, digit * 15);
+    values_->setColumnWidth(1, digit * 16);
+    values_->verticalHeader()->setDefaultSectionSize(values_->fontMetrics().height() + 6);
     layout->addWidget(values_, 1);
 
     // The write.
