@@ -7,6 +7,7 @@
 #include "app/ProgramSettingsPage.h"
 #include "app/QtText.h"
 #include "app/RegisterMonitorDock.h"
+#include "app/ScanDialog.h"
 #include "app/WholeConfigPanel.h"
 #include "config/DeviceServicePages.h"
 #include "link/LinkSettings.h"
@@ -16,6 +17,7 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -65,6 +67,8 @@ MainWindow::MainWindow(AppCore& core, QWidget* parent) : QMainWindow(parent), co
         statusBar()->showMessage(qs(text), kProgressShownMs);
     };
 
+    connect(programPage_->scanButton(), &QPushButton::clicked, this, [this] { openScan(); });
+
     connect(tree_->mainTabs(), &QTabWidget::currentChanged, this,
             [this](int index) { onMainPageChanged(index); });
 
@@ -94,6 +98,10 @@ void MainWindow::buildMenu() {
     writeAll_ = file->addAction(QStringLiteral("Записать все настройки в прибор"));
     connect(readAll_, &QAction::triggered, this, [this] { whole_->readAll(); });
     connect(writeAll_, &QAction::triggered, this, [this] { whole_->writeAll(); });
+    compareProfile_ = file->addAction(QStringLiteral("Сравнить с профилем…"));
+    report_ = file->addAction(QStringLiteral("Отчет о настройке…"));
+    connect(compareProfile_, &QAction::triggered, this, [this] { whole_->compareWithProfile(); });
+    connect(report_, &QAction::triggered, this, [this] { whole_->makeReport(); });
     QMenu* view = menuBar()->addMenu(QStringLiteral("Вид"));
     servicePages_ = view->addAction(QStringLiteral("Служебные страницы"));
     servicePages_->setCheckable(true);
@@ -211,6 +219,19 @@ void MainWindow::keepPageSelection() {
 
 void MainWindow::applyTitle() {
     setWindowTitle(qs(core_.tools().form_title));
+}
+
+ScanDialog& MainWindow::openScan() {
+    if (scan_ == nullptr) {
+        scan_ = new ScanDialog(
+            core_.link(), core_.tools().Seach,
+            {[this] { core_.measure().stopPolling(); }, [this] { programPage_->showLinkStatus(); }},
+            this);
+        scan_->setModal(true);
+    }
+    scan_->showChoices(); // a profile loaded since may have other choices
+    scan_->show();
+    return *scan_;
 }
 
 bool MainWindow::loadProfileFromFile() {

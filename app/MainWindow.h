@@ -23,9 +23,10 @@ namespace flowcfg {
 class ArchivePage;
 class ConfigPageViews;
 class ExchangeDock;
-class RegisterMonitorDock;
 class MeasurePage;
 class ProgramSettingsPage;
+class RegisterMonitorDock;
+class ScanDialog;
 class WholeConfigPanel;
 
 class MainWindow final : public QMainWindow {
@@ -66,6 +67,8 @@ public:
     QAction* saveProfileAction() const { return saveProfile_; }
     QAction* readAllAction() const { return readAll_; }
     QAction* writeAllAction() const { return writeAll_; }
+    QAction* compareProfileAction() const { return compareProfile_; }
+    QAction* reportAction() const { return report_; }
     // "Вид" > "Служебные страницы": checkable, remembered in recent.prf.
     QAction* servicePagesAction() const { return servicePages_; }
 
@@ -75,6 +78,8 @@ public:
     bool saveProfileToFile();
     // One tick of the 1000 ms measurement poll (the timer's handler).
     void pollTick();
+    // "Поиск прибора...": shows the scan dialog (made on first use, then kept).
+    ScanDialog& openScan();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -99,11 +104,14 @@ private:
     WholeConfigPanel* whole_ = nullptr;
     ExchangeDock* exchangeDock_ = nullptr;
     RegisterMonitorDock* monitorDock_ = nullptr;
+    ScanDialog* scan_ = nullptr;
     QTimer pollTimer_;
     QAction* loadProfile_ = nullptr;
     QAction* saveProfile_ = nullptr;
     QAction* readAll_ = nullptr;  // the whole configuration from the meter
     QAction* writeAll_ = nullptr; // and into it
+    QAction* compareProfile_ = nullptr;
+    QAction* report_ = nullptr;
     QAction* servicePages_ = nullptr;
     bool shutDownDone_ = false;
 };

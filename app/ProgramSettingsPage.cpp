@@ -75,6 +75,9 @@ ProgramSettingsPage::ProgramSettingsPage(LinkContext& ctx, std::function<void()>
     check_ = new QPushButton(QStringLiteral("Проверить связь"), linkBox);
     check_->setObjectName(QStringLiteral("checkLink"));
     form->addRow(check_);
+    scan_ = new QPushButton(QStringLiteral("Поиск прибора..."), linkBox);
+    scan_->setObjectName(QStringLiteral("scanBus"));
+    form->addRow(scan_);
 
     auto* portsBox = new QGroupBox(QStringLiteral("ДОСТУПНЫЕ ПОРТЫ"), this);
     auto* portsLayout = new QVBoxLayout(portsBox);

@@ -1,7 +1,7 @@
 #pragma once
 // The "НАСТРОЙКИ ПРОГРАММЫ" page: the port, speed, parity and address selectors of the link,
 // the quick answer end check box, the "ДОСТУПНЫЕ ПОРТЫ" box, "Обновить список портов", the
-// link status line and "Проверить связь".
+// link status line, "Проверить связь" and "Поиск прибора..." (the main window opens the scan).
 //
 // The rules of the selectors are in link/LinkSettingsScreen.h: the port, speed and parity
 // selectors store into the link settings, refresh the status line and reopen the port; the
@@ -52,6 +52,7 @@ public:
     QLabel* statusLine() const { return status_; }
     QPushButton* refreshButton() const { return refresh_; }
     QPushButton* checkButton() const { return check_; }
+    QPushButton* scanButton() const { return scan_; }
 
 private:
     void onPortChosen(int index);
@@ -71,6 +72,7 @@ private:
     QLabel* status_ = nullptr;
     QPushButton* refresh_ = nullptr;
     QPushButton* check_ = nullptr;
+    QPushButton* scan_ = nullptr;
     QTimer* reopenRetry_ = nullptr;
 };
 

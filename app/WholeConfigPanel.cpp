@@ -1,8 +1,13 @@
 #include "app/WholeConfigPanel.h"
 
+#include "app/ProfileCompareDialog.h"
 #include "app/QtText.h"
+#include "app/ReportDialog.h"
 #include "app/ScreenTree.h"
 #include "link/Outcome.h"
+#include "profiles/ProfileFile.h"
+#include "report/CommissioningReport.h"
+#include "report/ReportFile.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -91,6 +96,62 @@ void WholeConfigPanel::loadFile() {
 void WholeConfigPanel::saveFile() {
     if (!busy() && actions_.saveFile && actions_.saveFile())
         showSuccess(pages_.link().dialogs, kSavedToFile);
+}
+
+ProfileCompareDialog* WholeConfigPanel::compareDialog() const {
+    return compareDialog_;
+}
+
+void WholeConfigPanel::compareWithProfile() {
+    if (busy())
+        return;
+    LinkContext& link = pages_.link();
+    const auto file = link.dialogs.chooseOpenFile();
+    if (!file)
+        return;
+    DeviceImage profile;
+    ToolSettings tools = ToolSettings::defaults(link.settings.workDir);
+    CarriedKeys carried;
+    if (const ProfileResult r =
+            readProfileUntouched(*file, profile, tools, link.settings.workDir, &carried);
+        !r.ok) {
+        link.dialogs.message("Ошибка", "Профиль " + *file + ": " + r.message, DialogIcon::Error);
+        return;
+    }
+    auto comparison = std::make_unique<ProfileComparison>(link, profile, std::move(carried));
+    comparison->progress = [this](const SequenceProgress& p) { paint(p); };
+    ComparisonOutcome outcome = comparison->run();
+    if (outcome.end != OperationEnd::Succeeded)
+        return; // the read has said why
+    if (outcome.differences.empty()) {
+        showSuccess(link.dialogs, kProfileMatches);
+        return;
+    }
+    if (compareDialog_)
+        compareDialog_->close();
+    compareDialog_ = new ProfileCompareDialog(std::move(comparison), std::move(outcome), *file,
+                                              panel_->window());
+    compareDialog_->setAttribute(Qt::WA_DeleteOnClose);
+    compareDialog_->open();
+}
+
+void WholeConfigPanel::makeReport() {
+    if (busy())
+        return;
+    LinkContext& link = pages_.link();
+    ReportDialog ask(link.settings.workDir, panel_->window());
+    if (ask.exec() != QDialog::Accepted)
+        return;
+    CommissioningReport report(link);
+    report.progress = [this](const SequenceProgress& p) { paint(p); };
+    const ReportOutcome out = report.gather(ask.note());
+    if (out.end != OperationEnd::Succeeded)
+        return; // the read has said why
+    if (const std::string why = saveReport(reportHtml(out.content), ask.file()); !why.empty()) {
+        link.dialogs.message("Ошибка", why, DialogIcon::Error);
+        return;
+    }
+    showSuccess(link.dialogs, "Отчет о настройке сохранен: " + ask.file());
 }
 
 } // namespace flowcfg

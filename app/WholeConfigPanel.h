@@ -5,10 +5,14 @@
 // places under its tabs, shown while a sequence runs and repainted after every bar step. The
 // main menu reaches the same operations (the tab is hidden). While another operation
 // exchanges, the buttons do nothing.
+//
+// The menu's comparison with a profile and the commissioning report run here too: both read
+// the whole configuration into images of their own with this progress panel.
 
 #include "config/WholeConfiguration.h"
 
 #include <QObject>
+#include <QPointer>
 #include <functional>
 #include <string_view>
 
@@ -19,6 +23,7 @@ class QPushButton;
 
 namespace flowcfg {
 
+class ProfileCompareDialog;
 class ScreenTree;
 
 inline constexpr std::string_view kLoadFileCaption = "ЗАГР.ИЗ ФАЙЛА";
@@ -27,6 +32,7 @@ inline constexpr std::string_view kReadAllCaption = "ПРОЧ.ИЗ ПРИБ.";
 inline constexpr std::string_view kWriteAllCaption = "ЗАП.В ПРИБОР";
 inline constexpr std::string_view kLoadedFromFile = "Данные конфигурации прочитаны из файла.";
 inline constexpr std::string_view kSavedToFile = "Данные конфигурации сохранены в файле.";
+inline constexpr std::string_view kProfileMatches = "Настройки прибора совпадают с профилем.";
 
 class WholeConfigPanel final : public QObject {
     Q_OBJECT
@@ -52,6 +58,13 @@ public:
     void writeAll();
     void loadFile();
     void saveFile();
+    // "Сравнить с профилем…": chooses a profile, reads the meter and opens the table of
+    // differences (a box instead when there are none).
+    void compareWithProfile();
+    // "Отчет о настройке…": asks for the note and the file, reads the meter, saves the report.
+    void makeReport();
+    // The open table of differences, nullptr when none is open.
+    ProfileCompareDialog* compareDialog() const;
 
 private:
     void paint(const SequenceProgress& p);
@@ -64,6 +77,7 @@ private:
     QLabel* caption_ = nullptr;
     QProgressBar* bar_ = nullptr;
     std::vector<QPushButton*> buttons_;
+    QPointer<ProfileCompareDialog> compareDialog_;
 };
 
 } // namespace flowcfg

@@ -7,6 +7,9 @@
 #include "config/PageRegistry.h"
 
 #include <CLI/CLI.hpp>
+#include <filesystem>
+#include <functional>
+#include <string>
 
 namespace flowcfg {
 
@@ -20,7 +23,14 @@ void addMeasureCommands(CLI::App& app, Session& session);
 void addConfigCommands(CLI::App& app, Session& session);
 // The same over the given rows, which must outlive the run (tests use tables of their own).
 void addPageCommands(CLI::App& app, Session& session, PageList pages);
-// config read, config write: the whole configuration and profile files.
+// config read, config write, config diff: the whole configuration and profile files.
 void addWholeConfigCommands(CLI::App& app, Session& session);
+// scan: the meters on the line.
+void addScanCommands(CLI::App& app, Session& session);
+// Saves a report's HTML as the file (PDF unless it is named .html); empty, or why not.
+using ReportSaver =
+    std::function<std::string(const std::string& html, const std::filesystem::path& file)>;
+// report: the commissioning report, saved by `save` (the program hands in the Qt writer).
+void addReportCommands(CLI::App& app, Session& session, ReportSaver save);
 
 } // namespace flowcfg

@@ -19,16 +19,6 @@ namespace {
 constexpr std::uint64_t kMaxTimeoutMs = 600'000;
 constexpr std::uint64_t kMaxRetries = 65534; // Reask_val is 16 bits
 
-std::uint16_t speedIndexOfBaud(std::string_view text) {
-    const std::uint64_t baud = cliNumber(text, 1, 1'000'000, "--baud");
-    for (std::uint16_t index = 3; index <= 10; ++index) {
-        if (baudOfSpeedIndex(index) == baud)
-            return index;
-    }
-    throw UsageError("--baud: " + std::string(text) +
-                     " is not one of 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200");
-}
-
 } // namespace
 
 Session::Session(std::ostream& out, std::ostream& err, std::istream& in)
@@ -58,18 +48,9 @@ void Session::applyOptions(LinkSettings& s) const {
     if (!options.address.empty())
         s.NetAdrr = static_cast<std::uint16_t>(cliNumber(options.address, 0, 255, "--address"));
     if (!options.baud.empty())
-        s.speedIndex = speedIndexOfBaud(options.baud);
-    if (!options.parity.empty()) {
-        const std::string& p = options.parity;
-        if (p == "N" || p == "n")
-            s.parity = 0;
-        else if (p == "O" || p == "o")
-            s.parity = 1;
-        else if (p == "E" || p == "e")
-            s.parity = 2;
-        else
-            throw UsageError("--parity: \"" + p + "\" is not N, O or E");
-    }
+        s.speedIndex = speedIndexOfBaud(options.baud, "--baud");
+    if (!options.parity.empty())
+        s.parity = parityOfLetter(options.parity, "--parity");
     if (!options.timeout.empty())
         s.answerTimeoutMs =
             static_cast<std::uint32_t>(cliNumber(options.timeout, 1, kMaxTimeoutMs, "--timeout"));

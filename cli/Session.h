@@ -24,6 +24,7 @@ namespace flowcfg {
 inline constexpr int kExitOk = 0;            // done
 inline constexpr int kExitUsage = 1;         // usage, a port that cannot be opened, a file
 inline constexpr int kExitExchange = 2;      // the meter did not answer as expected
+inline constexpr int kExitDiffers = 1;       // config diff: the meter differs from the profile
 inline constexpr int kExitDeclined = 3;      // a question was answered No: nothing written
 inline constexpr int kExitInterrupted = 130; // Ctrl-C (what was read is still written)
 
@@ -31,7 +32,10 @@ inline constexpr int kExitInterrupted = 130; // Ctrl-C (what was read is still w
 inline constexpr std::string_view kExitCodesText =
     "Exit codes: 0 done; 1 usage error, a port that cannot be opened or a file that cannot be "
     "written; 2 the meter did not answer as expected (no answer, an exception, a damaged "
-    "answer); 3 a question was answered No, nothing was written; 130 interrupted by Ctrl-C.";
+    "answer); 3 a question was answered No, nothing was written; 130 interrupted by Ctrl-C. "
+    "config diff: 0 the meter agrees with the profile, 1 they differ (a usage error is 1 too, "
+    "said on stderr with nothing on stdout), 2 the meter could not be read (the port "
+    "included).";
 
 struct GlobalOptions {
     std::string dir = ".";

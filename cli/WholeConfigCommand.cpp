@@ -1,25 +1,25 @@
-// config read and config write: the whole configuration between meters and profile files,
-// for commissioning. read runs "ПРОЧ.ИЗ ПРИБ." and saves a profile; write loads a profile and
+// config read, write and diff: the whole configuration between meters and profile files, for
+// commissioning. read runs "ПРОЧ.ИЗ ПРИБ." and saves a profile; write loads a profile and
 // runs "ЗАП.В ПРИБОР" for one meter or, with --addresses, for several meters of one bus in
-// turn: one line per meter on stdout (address, result, time), the progress on stderr.
+// turn: one line per meter on stdout (address, result, time), the progress on stderr; diff
+// reads the meter and prints where it differs from a profile.
 //
 //   flowcfg-cli --port /dev/ttyUSB0 config read --save pump7.prf
 //   flowcfg-cli --port /dev/ttyUSB0 --yes config write pump7.prf --addresses 1,3-5
+//   flowcfg-cli --port /dev/ttyUSB0 config diff pump7.prf
 
 #include "cli/CliNumbers.h"
 #include "cli/Commands.h"
-#include "cli/StatusLine.h"
+#include "cli/ProgressBar.h"
+#include "config/ProfileComparison.h"
 #include "config/WholeConfiguration.h"
-#include "platform/IniFile.h"
 #include "profiles/ProfileFile.h"
-#include "profiles/ProfileTables.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <ostream>
 #include <sstream>
@@ -38,106 +38,12 @@ struct WholeOptions {
     std::string addresses; // write: the meters; empty: --address or NetAdrr of dev.dat
 };
 
-// "1,3-5": addresses 1..247 and ranges of them, each once, in the order given.
-std::vector<std::uint16_t> addressList(const std::string& text) {
-    std::vector<std::uint16_t> out;
-    std::stringstream items(text);
-    std::string item;
-    const auto bad = [&text](const std::string& why) {
-        return UsageError("--addresses \"" + text + "\": " + why +
-                          " (addresses 1..247, e.g. 1,3-5)");
-    };
-    while (std::getline(items, item, ',')) {
-        const auto dash = item.find('-');
-        const auto first = parseCliNumber(item.substr(0, dash));
-        const auto last = dash == std::string::npos ? first : parseCliNumber(item.substr(dash + 1));
-        if (!first || !last || *first < 1 || *last > 247 || *first > *last)
-            throw bad("\"" + item + "\" is not an address or a range of them");
-        for (auto a = *first; a <= *last; ++a) {
-            if (std::ranges::find(out, a) != out.end())
-                throw bad("address " + std::to_string(a) + " is named twice");
-            out.push_back(static_cast<std::uint16_t>(a));
-        }
-    }
-    if (out.empty() || text.back() == ',')
-        throw bad("no address");
-    return out;
-}
-
-// Why the file cannot serve as a profile: missing, unreadable, or no section of device values
-// in it. Empty when it can.
-std::string profileProblem(const fs::path& file) {
-    std::error_code ec;
-    if (!fs::exists(file, ec))
-        return "файла нет";
-    if (!fs::is_regular_file(file, ec))
-        return "это не файл";
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        return "файл не открывается для чтения (права?)";
-    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
-    if (bytes.find('\0') != std::string::npos)
-        return "это не текстовый файл настроек";
-    IniFile ini(file);
-    if (!ini.load())
-        return "файл не читается";
-    for (const ProfileSection& section : profileSections())
-        if (!section.toolSettings && ini.hasSection(section.name))
-            return {};
-    return "в нём нет ни одного раздела с параметрами прибора: это не профиль настроек";
-}
-
-// Loads the profile without touching it: the load completes missing keys in a scratch copy.
-void loadUntouched(const fs::path& file, DeviceImage& image, ToolSettings& tools,
-                   const fs::path& workDir) {
-    char dirTemplate[] = "/tmp/flowcfg-profile-XXXXXX";
-    const char* dir = ::mkdtemp(dirTemplate);
-    if (dir == nullptr)
-        throw UsageError("no scratch directory for loading " + file.string());
-    const fs::path copy = fs::path(dir) / "copy.prf";
-    std::error_code ec;
-    fs::copy_file(file, copy, ec);
-    if (!ec)
-        loadProfile(copy, image, tools, workDir);
-    fs::remove_all(dir, ec);
-}
-
 void loadInput(const std::string& file, DeviceImage& image, ToolSettings& tools,
-               const fs::path& workDir) {
-    if (const std::string why = profileProblem(file); !why.empty())
-        throw UsageError("профиль " + file + ": " + why + "; ничего не записано");
-    loadUntouched(file, image, tools, workDir);
+               const fs::path& workDir, std::string_view unless = "ничего не записано",
+               CarriedKeys* carried = nullptr) {
+    if (const ProfileResult r = readProfileUntouched(file, image, tools, workDir, carried); !r.ok)
+        throw UsageError("профиль " + file + ": " + r.message + "; " + std::string(unless));
 }
-
-// The bar on a StatusLine: drawn on a terminal, one line per step otherwise.
-class ProgressBar {
-public:
-    ProgressBar(std::ostream& err, std::string prefix) : line_(err), prefix_(std::move(prefix)) {}
-
-    void show(const SequenceProgress& p) {
-        if (!p.shown || p.steps == 0 || p.done == last_)
-            return;
-        last_ = p.done;
-        std::string text = prefix_;
-        if (line_.terminal()) {
-            constexpr int kWidth = 17;
-            const int filled = kWidth * p.done / p.steps;
-            text += "[" + std::string(static_cast<std::size_t>(filled), '#') +
-                    std::string(static_cast<std::size_t>(kWidth - filled), '.') + "] ";
-        } else if (p.done == 0) {
-            return; // the cleared bar says nothing yet
-        }
-        text += std::to_string(p.done) + "/" + std::to_string(p.steps) + " " +
-                (p.done == p.steps ? "готово" : std::string(p.line));
-        line_.show(text);
-    }
-    void finish() { line_.finish(); }
-
-private:
-    StatusLine line_;
-    std::string prefix_;
-    int last_ = -1;
-};
 
 std::string seconds(std::uint64_t ms) {
     char text[32];
@@ -244,6 +150,57 @@ void writeWhole(Session& session, const WholeOptions& o) {
     session.exitCode = worst;
 }
 
+// Characters of a UTF-8 text, for lining up columns.
+std::size_t width(std::string_view text) {
+    return static_cast<std::size_t>(std::ranges::count_if(
+        text, [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+// The differences as a table under a header, each column as wide as its widest text.
+void printDifferences(std::ostream& out, const std::vector<Difference>& rows) {
+    using Row = std::array<std::string_view, 4>;
+    std::vector<Row> lines{{"страница", "параметр", "профиль", "прибор"}};
+    for (const Difference& d : rows)
+        lines.push_back({d.page, d.caption, d.profileText, d.meterText});
+    std::array<std::size_t, 4> widths{};
+    for (const Row& line : lines)
+        for (std::size_t c = 0; c < widths.size(); ++c)
+            widths[c] = std::max(widths[c], width(line[c]));
+    for (const Row& line : lines) {
+        std::string text;
+        for (std::size_t c = 0; c < widths.size(); ++c) {
+            text += line[c];
+            if (c + 1 < widths.size())
+                text += std::string(widths[c] - width(line[c]) + 2, ' ');
+        }
+        out << text << '\n';
+    }
+}
+
+void diffWhole(Session& session, const WholeOptions& o) {
+    DeviceImage profile;
+    ToolSettings tools = ToolSettings::defaults(session.options.dir);
+    CarriedKeys carried;
+    loadInput(o.profile, profile, tools, session.options.dir, "ничего не сравнивалось", &carried);
+    ProfileComparison compare(session.link(), profile, std::move(carried));
+    ProgressBar bar(session.err, "");
+    compare.progress = [&bar](const SequenceProgress& p) { bar.show(p); };
+    const ComparisonOutcome out = compare.run();
+    bar.finish();
+    if (out.end != OperationEnd::Succeeded) {
+        session.fail(kExitExchange, "прибор не прочитан: ничего не сравнивалось");
+        return;
+    }
+    if (out.differences.empty()) {
+        session.err << "прибор совпадает с профилем (сравнено значений: " << out.compared << ")\n";
+        return;
+    }
+    printDifferences(session.out, out.differences);
+    session.err << "различий: " << out.differences.size() << " (сравнено значений: " << out.compared
+                << ")\n";
+    session.exitCode = kExitDiffers;
+}
+
 } // namespace
 
 void addWholeConfigCommands(CLI::App& app, Session& session) {
@@ -271,6 +228,17 @@ void addWholeConfigCommands(CLI::App& app, Session& session) {
     write->add_option("--addresses", options->addresses,
                       "the meters' addresses, e.g. 1,3-5 (default: --address)");
     write->callback([&session, options] { writeWhole(session, *options); });
+
+    CLI::App* diff = config->add_subcommand(
+        "diff", "compare the meter with a profile: read everything \"ПРОЧ.ИЗ ПРИБ.\" reads and "
+                "print every value the profile carries that differs, one row each (page, field, "
+                "profile, meter) as the pages show them (list items by their text, numbers in "
+                "their page format). Values the read does not reach (tool settings, archive "
+                "interval) are not compared. Nothing is written. Exit 0: identical; 1: they "
+                "differ (also a usage error, said on stderr with no table); 2: the meter could "
+                "not be read.");
+    diff->add_option("PROFILE", options->profile, "the profile file (*.prf)")->required();
+    diff->callback([&session, options] { diffWhole(session, *options); });
 }
 
 } // namespace flowcfg

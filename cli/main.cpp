@@ -2,6 +2,7 @@
 
 #include "cli/Commands.h"
 #include "cli/RunCli.h"
+#include "report/ReportFile.h"
 
 #include <iostream>
 
@@ -13,6 +14,8 @@ void addAllCommands(CLI::App& app, flowcfg::Session& session) {
     flowcfg::addMeasureCommands(app, session);
     flowcfg::addConfigCommands(app, session);
     flowcfg::addWholeConfigCommands(app, session);
+    flowcfg::addScanCommands(app, session);
+    flowcfg::addReportCommands(app, session, flowcfg::saveReport);
 }
 
 } // namespace

@@ -489,6 +489,10 @@ std::span<const PageDefinition> deviceServicePages() {
     return kPages;
 }
 
+std::span<const GroupTransfer> deviceDataReads() {
+    return kDeviceReads;
+}
+
 void chooseServiceDate(ConfigPages& pages, const LocalTime& today) {
     PageModel& service = pages.page(page::serviceParameters);
     const auto choose = [&](std::string_view id, int value) {

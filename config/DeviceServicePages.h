@@ -5,9 +5,11 @@
 // buttons (the rows are in config/DeviceServicePages.cpp).
 
 #include "config/ScreenPaths.h"
+#include "model/GroupIo.h"
 #include "platform/Clock.h"
 
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 namespace flowcfg {
@@ -39,6 +41,10 @@ inline constexpr std::string_view kWritingLock = "Идет запись защи
 // by the user (start-up, after the pages were shown from the image). A year the list does not
 // hold leaves "ГОД" as it was.
 void chooseServiceDate(ConfigPages& pages, const LocalTime& today);
+
+// What "ДАННЫЕ ПРИБОРА" on "ПРИБОР" reads: the versions and the identity (model, factory
+// number, versions, date of manufacture), each after 100 ms.
+std::span<const GroupTransfer> deviceDataReads();
 
 // Takes the entries a profile keeps of these pages (network parameters, identity, panel
 // password) into the image before a save; false after the messages of a field that does not

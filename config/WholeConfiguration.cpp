@@ -142,17 +142,6 @@ constexpr MeterOwnValue kMeterOwn[] = {
     {G::TemperatureCalibration, MEMBER(readings.coefficientC)},
 };
 
-// Copies one member between two images.
-void copyMember(ImageMember member, DeviceImage& from, DeviceImage& to) {
-    const ValueRef source = member(from);
-    std::visit(
-        [&source](auto* target) {
-            using T = std::remove_pointer_t<decltype(target)>;
-            *target = **std::get_if<T*>(&source);
-        },
-        member(to));
-}
-
 // What a failed reopen hands back: nothing was sent, openPort has said why.
 constexpr ExchangeResult kNotOpened{status::NothingReceived, 0};
 
@@ -178,6 +167,16 @@ const SequenceLine& writeAllPreread() {
 
 std::span<const MeterOwnValue> meterOwnValues() {
     return kMeterOwn;
+}
+
+void copyMember(ImageMember member, DeviceImage& from, DeviceImage& to) {
+    const ValueRef source = member(from);
+    std::visit(
+        [&source](auto* target) {
+            using T = std::remove_pointer_t<decltype(target)>;
+            *target = **std::get_if<T*>(&source);
+        },
+        member(to));
 }
 
 int barWidth(int trackWidth, int bevelWidth, int steps, int done) {
@@ -295,7 +294,8 @@ WholeOutcome WholeConfiguration::readAll() {
             linkStatusChanged();
     }
     const WholeOutcome out = finish(run, {});
-    showSuccess(ctx.dialogs, kReadAllSuccess);
+    if (readSuccessBox)
+        showSuccess(ctx.dialogs, kReadAllSuccess);
     return out;
 }
 

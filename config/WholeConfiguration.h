@@ -73,6 +73,9 @@ struct MeterOwnValue {
 };
 std::span<const MeterOwnValue> meterOwnValues();
 
+// Copies one member's value from one image into another.
+void copyMember(ImageMember member, DeviceImage& from, DeviceImage& to);
+
 // What the progress panel shows.
 struct SequenceProgress {
     bool shown = false;
@@ -104,6 +107,9 @@ public:
     std::function<void(const SequenceProgress&)> progress;
     // After the temperature line of the read.
     std::function<void()> linkStatusChanged;
+    // The read's success box; off when the read only gathers values for another operation
+    // (a comparison, a report), which says its own result.
+    bool readSuccessBox = true;
 
     // "ПРОЧ.ИЗ ПРИБ." Busy when another operation holds the link.
     WholeOutcome readAll();

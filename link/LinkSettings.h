@@ -34,6 +34,10 @@ struct LinkSettings {
     // whole answer in ms (plus TimeGapPrg), for every transaction, in place of to.dat's
     // per-byte times, TimeOut and the archive block's own total.
     std::uint32_t answerTimeoutMs = 0;
+    // This run only, never stored (the bus scan's short try): when not 0, a read gives up when
+    // the first byte of the answer has not come this many ms (plus TimeGapPrg) after the
+    // request; once it has, the timeouts above hold for the rest of the answer.
+    std::uint32_t firstByteTimeoutMs = 0;
     // Derived from Settings, changed by the selectors.
     std::uint16_t speedIndex = 7; // 3..10 = 1200..115200
     std::uint16_t parity = 0;     // 0 none, 1 odd, 2 even

@@ -78,11 +78,22 @@ bool crcMatches(std::span<const std::uint8_t> frame) {
 // damaged answer never satisfies the test and ends the read as before. After such an early
 // end the line must stay quiet for the frame silence before the next request; what arrives
 // in that time is not part of the answer and is dropped (the next purge may come too soon
-// for it). The port is looked up again after each read: a handler may have reopened it.
-std::size_t readAnswer(LinkContext& ctx, const Plan& plan) {
+// for it). With firstByteTimeoutMs the first byte is read alone under that short wait, and
+// the rest under `timeouts`. The port is looked up again after each read: a handler may have
+// reopened it.
+std::size_t readAnswer(LinkContext& ctx, const Plan& plan, const SerialTimeouts& timeouts) {
     const auto buffer = plan.answer.first(plan.asked);
+    std::size_t first = 0;
+    if (const std::uint32_t wait = ctx.settings.firstByteTimeoutMs; wait != 0) {
+        ctx.port->setTimeouts({0, 0, wait + ctx.settings.TimeGapPrg, 0, 0});
+        first = ctx.port->read(buffer.first(1));
+        if (first == 0 || !ctx.port)
+            return first;
+        ctx.port->setTimeouts(timeouts);
+    }
+    const auto rest = buffer.subspan(first);
     if (ctx.settings.QuickAnswerEnd != 1)
-        return ctx.port->read(buffer);
+        return first + ctx.port->read(rest);
 
     const auto whole = [&plan](std::span<const std::uint8_t> in) {
         if (in.size() == plan.expected)
@@ -90,7 +101,10 @@ std::size_t readAnswer(LinkContext& ctx, const Plan& plan) {
         return in.size() == kExceptionAnswer && in[1] == (plan.function | kExceptionFlag) &&
                crcMatches(in);
     };
-    const std::size_t received = ctx.port->readUntil(buffer, whole);
+    const std::size_t received =
+        first + ctx.port->readUntil(rest, [&](std::span<const std::uint8_t> in) {
+            return whole(buffer.first(first + in.size()));
+        });
     if (ctx.port && received < buffer.size() && whole(buffer.first(received))) {
         std::array<std::uint8_t, kArchiveBuffer> dropped{};
         ctx.port->setTimeouts({0, 0, frameSilenceMs(ctx.settings), 0, 0});
@@ -147,8 +161,9 @@ Outcome run(LinkContext& ctx, const Plan& plan) {
         if (ctx.port)
             ctx.port->purge();
         messages();
+        const SerialTimeouts timeouts = exchangeTimeouts(s, ctx.timeouts, plan.kind);
         if (ctx.port)
-            ctx.port->setTimeouts(exchangeTimeouts(s, ctx.timeouts, plan.kind));
+            ctx.port->setTimeouts(timeouts);
         messages();
         lineErrors();
         messages();
@@ -168,7 +183,7 @@ Outcome run(LinkContext& ctx, const Plan& plan) {
         messages();
         std::size_t received = 0;
         if (ctx.port)
-            received = std::min(readAnswer(ctx, plan), plan.asked);
+            received = std::min(readAnswer(ctx, plan, timeouts), plan.asked);
         messages();
         if (plan.kind == Kind::Write)
             log.writeAnswer(plan.answer.first(received), attempt);

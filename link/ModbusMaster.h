@@ -10,7 +10,8 @@
 // a good CRC, or a whole exception answer; the master then keeps the line quiet for the frame
 // silence (frameSilenceMs) and drops what arrives meanwhile, so stray bytes after an answer
 // never reach the next exchange. Everything else (the checks, repeats, values, the log) is the
-// same.
+// same. The bus scan's firstByteTimeoutMs (LinkSettings) gives up on an answer whose first
+// byte has not come within it; the rest of an answer that has begun has the usual timeouts.
 
 #include "link/ExchangeStatus.h"
 #include "link/LinkContext.h"

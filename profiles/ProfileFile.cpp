@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <system_error>
 
 namespace flowcfg {
@@ -123,6 +125,44 @@ ProfileResult loadProfile(const fs::path& file, DeviceImage& image, ToolSettings
     if (!ini.save(&error)) {
         return {false, error};
     }
+    return {};
+}
+
+std::string profileFileProblem(const fs::path& file) {
+    std::error_code ec;
+    if (!fs::exists(file, ec))
+        return "файла нет";
+    if (!fs::is_regular_file(file, ec))
+        return "это не файл";
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        return "файл не открывается для чтения (права?)";
+    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+    if (bytes.find('\0') != std::string::npos)
+        return "это не текстовый файл настроек";
+    IniFile ini(file);
+    if (!ini.load())
+        return "файл не читается";
+    for (const ProfileSection& section : profileSections())
+        if (!section.toolSettings && ini.hasSection(section.name))
+            return {};
+    return "в нём нет ни одного раздела с параметрами прибора: это не профиль настроек";
+}
+
+ProfileResult readProfileUntouched(const fs::path& file, DeviceImage& image, ToolSettings& tools,
+                                   const fs::path& workDir,
+                                   std::vector<const ProfileKey*>* carried) {
+    if (std::string why = profileFileProblem(file); !why.empty())
+        return {false, std::move(why)};
+    IniFile ini(file);
+    if (!ini.load())
+        return {false, ini.loadFailureText()};
+    if (carried != nullptr)
+        for (const ProfileSection& section : profileSections())
+            for (const ProfileKey& row : section.keys)
+                if (row.image != nullptr && ini.hasKey(section.name, row.key))
+                    carried->push_back(&row);
+    loadProfileKeys(ini, image, tools, workDir);
     return {};
 }
 

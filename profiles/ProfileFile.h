@@ -9,10 +9,12 @@
 
 #include "model/DeviceImage.h"
 #include "platform/IniFile.h"
+#include "profiles/ProfileTables.h"
 #include "profiles/ToolSettings.h"
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace flowcfg {
 
@@ -33,6 +35,19 @@ ProfileResult loadProfile(const std::filesystem::path& file, DeviceImage& image,
 ProfileResult saveProfile(const std::filesystem::path& file, const DeviceImage& image,
                           const ToolSettings& tools,
                           const IniFile::BeforeReplaceHook& beforeReplace = {});
+
+// Why the file cannot serve as a profile to send or to compare with: it does not exist, is not
+// a regular file, cannot be read, is not text, or has no section of device values. Empty when
+// it can.
+std::string profileFileProblem(const std::filesystem::path& file);
+
+// Fills image and tools from an existing profile without touching the file (a key it lacks
+// takes its default, as a load would write it back). Not ok, with profileFileProblem's reason
+// and nothing read, when the file cannot serve. carried, when given, receives the rows of the
+// device values the file holds a key for: the values it carries.
+ProfileResult readProfileUntouched(const std::filesystem::path& file, DeviceImage& image,
+                                   ToolSettings& tools, const std::filesystem::path& workDir,
+                                   std::vector<const ProfileKey*>* carried = nullptr);
 
 // The same two on a file's contents in memory (IniFile::loadText, IniFile::text): what a load
 // reads and writes back, and what a save writes. The file functions above are these around

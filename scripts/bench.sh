@@ -7,13 +7,14 @@
 #   poll_cycle_bench    the poll cycle at 19200 and 115200 against its prescribed floor
 #   whole_config_bench  the whole-configuration write and read at 19200 and 115200 against
 #                       their pauses, line time and prescribed waits
+#   scan_bench          the bus scan: a full scan's time per speed, and a partial scan
 # With --all, the file benchmarks follow (archive export, profile load). The line benchmarks
 # take about four minutes; run them on a quiet machine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 
-line=(transaction_bench archive_line_bench poll_cycle_bench whole_config_bench)
+line=(transaction_bench archive_line_bench poll_cycle_bench whole_config_bench scan_bench)
 files=(archive_export_bench profile_load_bench)
 run=("${line[@]}")
 if [[ ${1:-} == --all ]]; then run+=("${files[@]}"); fi

@@ -52,6 +52,7 @@ SlaveReply MeterSlave::respond(std::span<const std::uint8_t> request) {
     info.timeMs = meter_.timeMs();
     info.address = address;
     info.function = request[1];
+    counts_.writes += info.function == kWriteMultiple;
     if (request.size() >= 6 && (info.function == kReadHolding || info.function == kWriteMultiple)) {
         info.start = wordAt(request, 2);
         info.count = wordAt(request, 4);

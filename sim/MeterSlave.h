@@ -43,6 +43,7 @@ struct SlaveCounts {
     std::uint64_t silent = 0, truncated = 0, badCrc = 0, otherAddress = 0, exception = 0,
                   delayed = 0, garbage = 0;
     std::uint64_t badFrames = 0, foreignFrames = 0;
+    std::uint64_t writes = 0; // FC16 frames taken (own address or broadcast), faulted or not
 };
 
 struct SlaveReply {

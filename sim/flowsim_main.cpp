@@ -150,6 +150,7 @@ std::string statsText(const flowcfg::sim::MeterBus& bus) {
         counts.insert(counts.end(), {{"bad_frames", c.badFrames},
                                      {"foreign_frames", c.foreignFrames},
                                      {"not_heard", bus.unheardFrames(i)},
+                                     {"writes", c.writes},
                                      {"blinks", meter.blinks()},
                                      {"restarts", meter.restarts()}});
         for (const auto& [name, n] : counts) {
@@ -238,7 +239,8 @@ int main(int argc, char** argv) {
                    "at the end write the counts into FILE as key=value lines: requests, "
                    "answered, faulted, then the faults by kind (silent, truncated, crc, "
                    "address, exception, delayed, garbage), bad_frames, foreign_frames, "
-                   "not_heard, blinks, restarts; with several meters each key is prefixed "
+                   "not_heard, writes (FC16 frames taken), blinks, restarts; with several meters "
+                   "each key is prefixed "
                    "meterK. (K = 0, 1, ... as in the exit lines)");
     CLI11_PARSE(app, argc, argv);
     if (swing.size() == 3 && !(swing[2] >= 0 && swing[2] <= 65535)) {

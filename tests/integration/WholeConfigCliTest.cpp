@@ -112,5 +112,21 @@ TEST_F(WholeConfigCliTest, AMeterThatStopsHalfWayDoesNotStopTheOthers) {
         << get.output;
 }
 
+TEST_F(WholeConfigCliTest, DiffSaysByItsExitCodeWhetherTheMeterAgreesDiffersOrWasNotRead) {
+    FlowsimProcess sim({"--freeze-time"});
+    ASSERT_FALSE(sim.device().empty());
+    const std::string saved = (dir_ / "m.prf").string();
+    ASSERT_EQ(cli(sim, {"config", "read", "--save", saved}).status, 0);
+    CommandResult run = cli(sim, {"config", "diff", saved});
+    EXPECT_EQ(run.status, 0) << run.output;
+    run = cli(sim, {"--yes", "set", "output1-frequency", "f_flow_v_max=123.5"});
+    ASSERT_EQ(run.status, 0) << run.output;
+    run = cli(sim, {"config", "diff", saved});
+    EXPECT_EQ(run.status, 1) << run.output;
+    EXPECT_NE(run.output.find("РАСХОД ПРИ F MAX"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("123.5000"), std::string::npos) << run.output;
+    EXPECT_EQ(cli(sim, {"--address", "9", "config", "diff", saved}).status, 2);
+}
+
 } // namespace
 } // namespace flowcfg::test
