@@ -2,9 +2,11 @@
 
 #include "app/ArchivePage.h"
 #include "app/ConfigPageViews.h"
+#include "app/ExchangeDock.h"
 #include "app/MeasurePage.h"
 #include "app/ProgramSettingsPage.h"
 #include "app/QtText.h"
+#include "app/RegisterMonitorDock.h"
 #include "app/ScanDialog.h"
 #include "app/WholeConfigPanel.h"
 #include "config/DeviceServicePages.h"
@@ -36,6 +38,13 @@ MainWindow::MainWindow(AppCore& core, QWidget* parent) : QMainWindow(parent), co
     layout->setContentsMargins(6, 6, 6, 6);
     layout->addWidget(tree_->mainTabs());
     setCentralWidget(central);
+    exchangeDock_ = new ExchangeDock(core_.link(), this);
+    addDockWidget(Qt::BottomDockWidgetArea, exchangeDock_);
+    exchangeDock_->hide();
+    monitorDock_ = new RegisterMonitorDock(core_.link(), this);
+    addDockWidget(Qt::RightDockWidgetArea, monitorDock_);
+    monitorDock_->hide();
+    setCorner(Qt::BottomRightCorner, Qt::RightDockWidgetArea); // the monitor's full height
     buildMenu();
     tree_->applyStartVisibility(false);
 
@@ -97,6 +106,9 @@ void MainWindow::buildMenu() {
     servicePages_ = view->addAction(QStringLiteral("Служебные страницы"));
     servicePages_->setCheckable(true);
     connect(servicePages_, &QAction::toggled, this, [this](bool on) { showServicePages(on); });
+    view->addSeparator();
+    view->addAction(exchangeDock_->toggleViewAction());
+    view->addAction(monitorDock_->toggleViewAction());
 }
 
 void MainWindow::showServicePages(bool on) {

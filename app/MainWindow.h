@@ -22,8 +22,10 @@ namespace flowcfg {
 
 class ArchivePage;
 class ConfigPageViews;
+class ExchangeDock;
 class MeasurePage;
 class ProgramSettingsPage;
+class RegisterMonitorDock;
 class ScanDialog;
 class WholeConfigPanel;
 
@@ -57,6 +59,9 @@ public:
     ConfigPageViews& configViews() { return *configViews_; }
     WholeConfigPanel& wholeConfig() { return *whole_; }
     QTimer& pollTimer() { return pollTimer_; }
+    // "Вид" > "Обмен с прибором" and "Монитор регистров": docks, hidden at start.
+    ExchangeDock& exchangeDock() { return *exchangeDock_; }
+    RegisterMonitorDock& monitorDock() { return *monitorDock_; }
 
     QAction* loadProfileAction() const { return loadProfile_; }
     QAction* saveProfileAction() const { return saveProfile_; }
@@ -97,6 +102,8 @@ private:
     ArchivePage* archivePage_ = nullptr;
     ConfigPageViews* configViews_ = nullptr;
     WholeConfigPanel* whole_ = nullptr;
+    ExchangeDock* exchangeDock_ = nullptr;
+    RegisterMonitorDock* monitorDock_ = nullptr;
     ScanDialog* scan_ = nullptr;
     QTimer pollTimer_;
     QAction* loadProfile_ = nullptr;

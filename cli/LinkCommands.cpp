@@ -5,10 +5,12 @@
 #include "link/LinkSettingsScreen.h"
 #include "link/ModbusMaster.h"
 #include "link/Ports.h"
+#include "model/RegisterType.h"
 
 #include <array>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -37,19 +39,41 @@ void listPorts(Session& session) {
                     << devicePathForPort(ctx.settings, ctx.foundPorts[i]) << '\n';
 }
 
-void readRegisters(Session& session, const std::string& startText, const std::string& countText) {
-    const auto start = static_cast<std::uint16_t>(cliNumber(startText, 0, 0xFFFF, "START"));
+struct ReadArgs {
+    std::string start;
+    std::string count;
+    std::string type; // empty: each register as 0x1234 (4660)
+};
+
+void readRegisters(Session& session, const ReadArgs& args) {
+    const auto start = static_cast<std::uint16_t>(cliNumber(args.start, 0, 0xFFFF, "START"));
     const auto count =
-        static_cast<std::uint8_t>(cliNumber(countText, 1, kMaxReadRegisters, "COUNT"));
+        static_cast<std::uint8_t>(cliNumber(args.count, 1, kMaxReadRegisters, "COUNT"));
+    std::optional<RegisterType> type;
+    if (!args.type.empty()) {
+        type = parseRegisterType(args.type);
+        if (!type)
+            throw UsageError("--type: one of " + registerTypeNames());
+        if (!registerRangeProblem(*type, count).empty())
+            throw UsageError("COUNT " + std::to_string(count) + ": --type " + args.type +
+                             " takes two registers a value, give an even count");
+    }
     if (!session.openLink())
         return;
     std::vector<std::uint16_t> values(count);
     if (!session.checkExchange(
             ModbusMaster(session.link()).readHoldingRegisters(start, count, values)))
         return;
+    const auto address = [start](std::size_t k) {
+        return hexAndDecimal(static_cast<std::uint32_t>(start + k));
+    };
+    if (type) {
+        for (const TypedValue& v : decodeRegisters(*type, values))
+            session.out << address(v.offset) << " = " << v.text << '\n';
+        return;
+    }
     for (std::size_t k = 0; k < count; ++k)
-        session.out << hexAndDecimal(static_cast<std::uint32_t>(start + k)) << " = "
-                    << hexAndDecimal(values[k]) << '\n';
+        session.out << address(k) << " = " << hexAndDecimal(values[k]) << '\n';
 }
 
 void writeRegisters(Session& session, const std::string& startText,
@@ -116,11 +140,15 @@ void addLinkCommands(CLI::App& app, Session& session) {
 
     auto* read = app.add_subcommand("read", "read holding registers (FC3) and print them as "
                                             "0x0100 (256) = 0x1234 (4660)");
-    auto readArgs = std::make_shared<std::array<std::string, 2>>();
-    read->add_option("START", (*readArgs)[0], "first register (decimal or 0x-hex)")->required();
-    read->add_option("COUNT", (*readArgs)[1], "number of registers, 1..124")->required();
-    read->callback(
-        [&session, readArgs] { readRegisters(session, (*readArgs)[0], (*readArgs)[1]); });
+    auto readArgs = std::make_shared<ReadArgs>();
+    read->add_option("START", readArgs->start, "first register (decimal or 0x-hex)")->required();
+    read->add_option("COUNT", readArgs->count, "number of registers, 1..124")->required();
+    read->add_option("--type", readArgs->type,
+                     "print values of this type instead: " + registerTypeNames() +
+                         " (u32 and float take two registers a value, high half first for u32; "
+                         "the float orders as the meter's selector: abcd 0 1 2 3, cdab 2 3 0 1, "
+                         "badc 1 0 3 2, dcba 3 2 1 0; text: two characters a register)");
+    read->callback([&session, readArgs] { readRegisters(session, *readArgs); });
 
     auto* write = app.add_subcommand(
         "write", "write holding registers (FC16). The meter takes settings only while its "

@@ -36,20 +36,14 @@ void appendAttempt(std::string& out, unsigned attempt) {
     out += "\r\n";
 }
 
-void appendBytes(std::string& out, std::span<const std::uint8_t> bytes) {
-    static constexpr char digits[] = "0123456789abcdef";
-    for (const std::uint8_t b : bytes) {
-        out += ' ';
-        out += digits[b >> 4];
-        out += digits[b & 0x0F];
-    }
-}
-
 } // namespace
 
-ExchangeLog::ExchangeLog(const LinkSettings& settings, const Clock& clock)
+ExchangeLog::ExchangeLog(const LinkSettings& settings, const Clock& clock,
+                         const ExchangeObservers* observers)
     : ExchangeLog(settings.UseLogFile == 1, settings.logPath(), clock,
-                  std::uint64_t{settings.LogFileMaxKB} * 1024) {}
+                  std::uint64_t{settings.LogFileMaxKB} * 1024) {
+    observers_ = observers;
+}
 
 ExchangeLog::ExchangeLog(bool enabled, std::filesystem::path file, const Clock& clock,
                          std::uint64_t maxBytes)
@@ -70,47 +64,72 @@ void ExchangeLog::append(const std::string& record) const {
     appendText(file_, record); // a log that cannot be written loses only this record
 }
 
+LocalTime ExchangeLog::tell(ExchangeEvent event, std::span<const std::uint8_t> bytes,
+                            unsigned attempt, std::string_view description) const {
+    const LocalTime now = clock_.now();
+    if (observers_)
+        observers_->notify({.event = event,
+                            .time = now,
+                            .bytes = bytes,
+                            .attempt = attempt,
+                            .description = description,
+                            .result = {}});
+    return now;
+}
+
 void ExchangeLog::readRequest(std::span<const std::uint8_t> request, unsigned attempt) const {
+    if (!watched())
+        return;
+    const LocalTime now = tell(ExchangeEvent::Request, request, attempt);
     if (!enabled_)
         return;
     std::string r{kRule};
-    appendTimeStamp(r, clock_.now(), '-');
+    appendTimeStamp(r, now, '-');
     appendAttempt(r, attempt);
     r += "Send:\r\n";
-    appendBytes(r, request);
+    appendLoggedBytes(r, request);
     append(r);
 }
 
-void ExchangeLog::readAnswer(std::span<const std::uint8_t> answer) const {
+void ExchangeLog::readAnswer(std::span<const std::uint8_t> answer, unsigned attempt) const {
+    if (!watched())
+        return;
+    const LocalTime now = tell(ExchangeEvent::Answer, answer, attempt);
     if (!enabled_)
         return;
     std::string r = "\r\n";
-    appendTimeStamp(r, clock_.now(), '-');
+    appendTimeStamp(r, now, '-');
     r += "Answ:\r\n";
-    appendBytes(r, answer);
+    appendLoggedBytes(r, answer);
     append(r);
 }
 
-void ExchangeLog::writeRequest(std::span<const std::uint8_t> request,
-                               std::string_view description) const {
+void ExchangeLog::writeRequest(std::span<const std::uint8_t> request, std::string_view description,
+                               unsigned attempt) const {
+    if (!watched())
+        return;
+    const LocalTime now = tell(ExchangeEvent::Request, request, attempt, description);
     if (!enabled_)
         return;
     std::string r{kRule};
-    appendTimeStamp(r, clock_.now(), '-');
+    appendTimeStamp(r, now, '-');
     r += description;
     r += "\r\n\r\nSend:\r\n";
-    appendBytes(r, request);
+    appendLoggedBytes(r, request);
     append(r);
 }
 
 void ExchangeLog::writeAnswer(std::span<const std::uint8_t> answer, unsigned attempt) const {
+    if (!watched())
+        return;
+    const LocalTime now = tell(ExchangeEvent::Answer, answer, attempt);
     if (!enabled_)
         return;
     std::string r = "\r\n\r\n";
-    appendTimeStamp(r, clock_.now(), ':');
+    appendTimeStamp(r, now, ':');
     appendAttempt(r, attempt);
     r += "Answ:\r\n";
-    appendBytes(r, answer);
+    appendLoggedBytes(r, answer);
     append(r);
 }
 
@@ -132,6 +151,46 @@ void ExchangeLog::writeFailure(ExchangeResult result) const {
         r += "\r\n";
     }
     append(r);
+}
+
+void ExchangeLog::checked(ExchangeResult result, unsigned attempt) const {
+    if (observers_ && !observers_->empty())
+        observers_->notify({.event = ExchangeEvent::Checked,
+                            .time = clock_.now(),
+                            .bytes = {},
+                            .attempt = attempt,
+                            .description = {},
+                            .result = result});
+}
+
+void appendLoggedBytes(std::string& out, std::span<const std::uint8_t> bytes) {
+    static constexpr char digits[] = "0123456789abcdef";
+    for (const std::uint8_t b : bytes) {
+        out += ' ';
+        out += digits[b >> 4];
+        out += digits[b & 0x0F];
+    }
+}
+
+std::string exchangeStatusWords(ExchangeResult result) {
+    if (result.clean())
+        return "норма";
+    std::string words = "0x";
+    appendHex(words, result.status, 4, LetterCase::Upper);
+    words += ':';
+    const char* separator = " ";
+    for (const ExchangeStatus bit : kLoggedStatusBits) {
+        if (!(result.status & bit))
+            continue;
+        words += separator;
+        words += exchangeStatusBitText(bit);
+        if (bit == status::Exception) {
+            words += '=';
+            appendHex(words, result.exceptionCode);
+        }
+        separator = ", ";
+    }
+    return words;
 }
 
 std::string_view exchangeStatusBitText(ExchangeStatus bit) {

@@ -3,6 +3,7 @@
 // test, or the CLI) owns and hands to operations: the open port, the settings files in
 // memory, the found-port table, the event pump, the clock and the dialogs.
 
+#include "link/ExchangeObserver.h"
 #include "link/ExchangeStatus.h"
 #include "link/LinkSettings.h"
 #include "platform/Clock.h"
@@ -39,6 +40,9 @@ struct LinkContext {
 
     // Found-port table of the last enumeration, ascending port numbers.
     std::vector<std::uint16_t> foundPorts;
+
+    // Told every request, answer and checked attempt (the window's exchange view).
+    ExchangeObservers exchangeObservers;
 
     // Description of the last FC16 write: the restart command logs with it.
     std::string lastWriteDescription;

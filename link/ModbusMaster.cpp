@@ -155,7 +155,7 @@ Outcome run(LinkContext& ctx, const Plan& plan) {
     for (;;) {
         std::fill(plan.answer.begin(), plan.answer.end(), std::uint8_t{0});
         const LinkSettings& s = ctx.settings;
-        const ExchangeLog log(s, ctx.clock);
+        const ExchangeLog log(s, ctx.clock, &ctx.exchangeObservers);
         const std::uint16_t address = plan.request[0];
 
         if (ctx.port)
@@ -178,7 +178,7 @@ Outcome run(LinkContext& ctx, const Plan& plan) {
         if (plan.kind == Kind::Read)
             log.readRequest(plan.request, attempt);
         else if (plan.kind == Kind::Write)
-            log.writeRequest(plan.request, plan.description);
+            log.writeRequest(plan.request, plan.description, attempt);
 
         messages();
         std::size_t received = 0;
@@ -188,7 +188,7 @@ Outcome run(LinkContext& ctx, const Plan& plan) {
         if (plan.kind == Kind::Write)
             log.writeAnswer(plan.answer.first(received), attempt);
         else
-            log.readAnswer(plan.answer.first(received));
+            log.readAnswer(plan.answer.first(received), attempt);
 
         messages();
         const LineErrors errors = lineErrors();
@@ -200,6 +200,7 @@ Outcome run(LinkContext& ctx, const Plan& plan) {
         ExchangeResult r = checkAnswer(plan, plan.answer, received, address);
         if (ctx.settings.parity != 0 && errors.any())
             r.status |= status::LineError;
+        log.checked(r, attempt);
 
         if (r.status & ctx.settings.read_hold_reg_err_msk) {
             ++attempt;

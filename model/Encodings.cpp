@@ -113,7 +113,7 @@ double decodeDouble(std::uint16_t w0, std::uint16_t w1, std::uint16_t w2, std::u
     return std::bit_cast<double>(bits);
 }
 
-DecodedFloat decodeFloat(std::uint16_t w0, std::uint16_t w1, FloatByteOrder order) {
+std::uint32_t floatBits(std::uint16_t w0, std::uint16_t w1, FloatByteOrder order) {
     const std::uint32_t b0 = w0 >> 8, b1 = w0 & 0xFF, b2 = w1 >> 8, b3 = w1 & 0xFF;
     std::uint32_t bits = 0;
     switch (order) {
@@ -131,7 +131,11 @@ DecodedFloat decodeFloat(std::uint16_t w0, std::uint16_t w1, FloatByteOrder orde
         bits = b0 << 24 | b1 << 16 | b2 << 8 | b3;
         break;
     }
-    const float value = std::bit_cast<float>(bits);
+    return bits;
+}
+
+DecodedFloat decodeFloat(std::uint16_t w0, std::uint16_t w1, FloatByteOrder order) {
+    const float value = std::bit_cast<float>(floatBits(w0, w1, order));
     // NaN fails every comparison, so test for plausibility rather than against it.
     if (!(value >= -kPlausibleLimit && value <= kPlausibleLimit))
         return {0.0f, true};
@@ -144,6 +148,11 @@ float floatFromWords(std::uint16_t hi, std::uint16_t lo) {
 
 WordPair encodeFloat(float value) {
     return encodeU32(std::bit_cast<std::uint32_t>(value));
+}
+
+WordPair encodeFloat(float value, FloatByteOrder order) {
+    const WordPair plain = encodeFloat(value);
+    return encodeU32(floatBits(plain.first, plain.second, order));
 }
 
 WordPair encodeU32(std::uint32_t value) {

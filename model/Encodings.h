@@ -22,6 +22,9 @@ std::uint32_t decodeU32(std::uint16_t hi, std::uint16_t lo);
 double decodeDouble(std::uint16_t w0, std::uint16_t w1, std::uint16_t w2, std::uint16_t w3,
                     bool skip = false);
 DecodedFloat decodeFloat(std::uint16_t w0, std::uint16_t w1, FloatByteOrder order);
+// The IEEE single's bit pattern the two words hold in that order, before any plausibility
+// check (decodeFloat's first step).
+std::uint32_t floatBits(std::uint16_t w0, std::uint16_t w1, FloatByteOrder order);
 // The parameter groups: word[n] high half, no plausibility check.
 float floatFromWords(std::uint16_t hi, std::uint16_t lo);
 
@@ -29,7 +32,9 @@ struct WordPair {
     std::uint16_t first;  // lower register
     std::uint16_t second; // next register
 };
-WordPair encodeFloat(float value);       // code 0: high half first
+WordPair encodeFloat(float value); // code 0: high half first
+// The two words that hold the single in that order (each order is its own inverse).
+WordPair encodeFloat(float value, FloatByteOrder order);
 WordPair encodeU32(std::uint32_t value); // high half first
 
 std::string formatFixed4(float v);             // "%-11.4f"

@@ -67,6 +67,24 @@ TEST_F(CliTest, ReadAndWriteAgainstTheSimulatedMeter) {
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "COM.txt"));
 }
 
+TEST_F(CliTest, ReadPrintsTypedValues) {
+    scripted = withCrc({0x01, 0x03, 0x04,         // address, function, byte count
+                        0x42, 0xF6, 0xE9, 0x79,   // 123.456 in the order 0 1 2 3
+                        0x41, 0x42, 0x43, 0x00}); // "ABC"
+    const auto typed = [&](const char* type) {
+        EXPECT_EQ(run({"--port", "/dev/scripted", "read", "0x1000", "4", "--type", type}), 0)
+            << err.str();
+        return out.str();
+    };
+    EXPECT_EQ(typed("float"), "0x1000 (4096) = 123.456\n0x1002 (4098) = 12.141357\n");
+    EXPECT_EQ(typed("u32"), "0x1000 (4096) = 1123477881\n0x1002 (4098) = 1094861568\n");
+    EXPECT_EQ(typed("s16"), "0x1000 (4096) = 17142\n0x1001 (4097) = -5767\n"
+                            "0x1002 (4098) = 16706\n0x1003 (4099) = 17152\n");
+    EXPECT_EQ(typed("text"), "0x1000 (4096) = B..yABC\n");
+    EXPECT_EQ(run({"--port", "/dev/scripted", "read", "0x1000", "3", "--type", "u32"}), 1);
+    EXPECT_EQ(run({"--port", "/dev/scripted", "read", "0x1000", "2", "--type", "double"}), 1);
+}
+
 TEST_F(CliTest, ExchangeFailuresSayWhatTheBoxSaysThenTheStatusWordAndExitWith2) {
     EXPECT_EQ(run({"--port", "/dev/sim", "--address", "9", "read", "0x0100", "2"}), 2);
     EXPECT_EQ(out.str(), "");

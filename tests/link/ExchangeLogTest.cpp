@@ -1,6 +1,7 @@
 #include "link/ExchangeLog.h"
 
 #include "LinkFixture.h"
+#include "link/ExchangeJournal.h"
 #include "link/ModbusMaster.h"
 
 #include <array>
@@ -95,6 +96,31 @@ TEST_F(ExchangeLogTest, ArchiveRequestIsLoggedBeforeItIsSent) {
     std::array<std::uint8_t, 1024> block{};
     master().readArchiveBlock(0x10, block);
     EXPECT_TRUE(log().ends_with("Answ:\r\n ff 19"));
+}
+
+// The journal of the window's exchange view watches the line with COM.txt off: the same
+// records with the same time stamps, each answer with its attempt's result, the oldest entry
+// gone past its capacity.
+TEST_F(ExchangeLogTest, ObserversSeeEveryExchangeWithTheFileOff) {
+    ctx.settings.UseLogFile = 0;
+    ExchangeJournal journal(3);
+    ctx.exchangeObservers.add(journal);
+    answerInTurn({{}, withCrc({0x01, 0x10, 0x04, 0x16, 0x00, 0x01})});
+    const std::uint16_t one = 1;
+    master().writeMultipleRegisters(0x0416, std::span(&one, 1), "Команда на мигание.");
+    ctx.exchangeObservers.remove(journal);
+
+    EXPECT_EQ(journal.first(), 1u);
+    EXPECT_EQ(journal.end(), 4u);
+    EXPECT_TRUE(journal.entry(1).failed());
+    EXPECT_EQ(journal.copyText(),
+              "Время\tНаправление\tБайты\tОписание\tСостояние\n"
+              "17:56:22.507\tОтвет\t\t\t0x0042: принято не сколько ожидалось, совсем ничего не "
+              "пришло\n"
+              "17:56:23.507\tЗапрос, повтор 1\t01 10 04 16 00 01 02 00 01 20 a6\t"
+              "Команда на мигание.\t\n"
+              "17:56:23.507\tОтвет, повтор 1\t01 10 04 16 00 01 e1 3d\t\tнорма\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "COM.txt"));
 }
 
 TEST_F(ExchangeLogTest, OffMeansNoFile) {
