@@ -10,8 +10,9 @@
 #   scan_bench          the bus scan: a full scan's time per speed, and a partial scan
 # With --all, the file benchmarks follow (archive export, profile load). The line benchmarks
 # take about four minutes; run them on a quiet machine. With --window, only the window's
-# benchmark (it builds the window too): trend_bench, a poll added to a day of polls and the plot
-# drawn again, and the longest event of the window while it polls (offscreen).
+# benchmarks (they build the window too): trend_bench, a poll added to a day of polls and the
+# plot drawn again, and the longest event of the window while it polls (offscreen);
+# exchange_view_bench, a poll's exchanges added to a full exchange view and painted.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -21,7 +22,7 @@ files=(archive_export_bench profile_load_bench)
 run=("${line[@]}")
 app=OFF
 if [[ ${1:-} == --all ]]; then run+=("${files[@]}"); fi
-if [[ ${1:-} == --window ]]; then run=(trend_bench) app=ON; fi
+if [[ ${1:-} == --window ]]; then run=(trend_bench exchange_view_bench) app=ON; fi
 
 cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFLOWCFG_BUILD_TESTS=OFF \
   -DFLOWCFG_BUILD_APP=$app -DFLOWCFG_BUILD_BENCH=ON
