@@ -201,8 +201,9 @@ void TrendView::draw(TrendRange range, bool autoscale) {
     std::int64_t to = trend_.wallMsOf(range.to);
     if (trend_.size() == 0)
         to = QDateTime::currentMSecsSinceEpoch();
-    // An empty plot or a single poll still gets a time axis that can be read.
-    const std::int64_t from = std::min(trend_.wallMsOf(range.from), to - 1000);
+    // An empty plot or a short history still gets a time axis that can be read: at least a
+    // second between the seven ticks, so no two of them print the same time.
+    const std::int64_t from = std::min(trend_.wallMsOf(range.from), to - 6000);
     x_->setFormat(timeFormat(to - from));
     x_->setRange(QDateTime::fromMSecsSinceEpoch(from), QDateTime::fromMSecsSinceEpoch(to));
     if (autoscale) {
