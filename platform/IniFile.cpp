@@ -4,7 +4,6 @@
 #include "platform/TextEncoding.h"
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -36,18 +35,29 @@ std::string_view trim(std::string_view s) {
     return {s.data() + first, last - first};
 }
 
-// ASCII lower case by table: every lookup folds its names.
-constexpr std::array<char, 256> kLower = [] {
-    std::array<char, 256> table{};
-    for (int c = 0; c < 256; ++c) {
-        table[static_cast<std::size_t>(c)] =
-            static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    }
-    return table;
-}();
+// Every lookup folds its names to ASCII lower case: eight bytes at a time.
+constexpr std::uint64_t kEveryByte = 0x0101010101010101ULL;
 
-char lower(char c) {
-    return kLower[static_cast<unsigned char>(c)];
+// Bytes [at, at + 8) of s, or up to its end with zeros after.
+std::uint64_t wordAt(std::string_view s, std::size_t at) {
+    std::uint64_t word = 0;
+    if (s.size() - at >= 8) {
+        std::memcpy(&word, s.data() + at, 8);
+        return word;
+    }
+    for (std::size_t i = 0; at + i < s.size(); ++i) {
+        word |= std::uint64_t{static_cast<unsigned char>(s[at + i])} << (8 * i);
+    }
+    return word;
+}
+
+// 'A'..'Z' to 'a'..'z' in each byte; the other bytes, those above 0x7F too, as they are.
+std::uint64_t lowerWord(std::uint64_t word) {
+    const std::uint64_t low7 = word & (0x7F * kEveryByte);
+    const std::uint64_t fromA = low7 + (0x80 - 'A') * kEveryByte;  // high bit: low7 >= 'A'
+    const std::uint64_t aboveZ = low7 + (0x7F - 'Z') * kEveryByte; // high bit: low7 > 'Z'
+    const std::uint64_t upper = fromA & ~aboveZ & ~word & (0x80 * kEveryByte);
+    return word | (upper >> 2);
 }
 
 // Appends s with line breaks as blanks: a line break inside a name or value would split the
@@ -84,18 +94,27 @@ bool isSingleLine(std::string_view line, std::string_view s) {
 } // namespace
 
 std::size_t IniFile::NameHash::operator()(std::string_view name) const noexcept {
-    std::size_t h = 14695981039346656037ULL; // FNV-1a
-    for (const char c : name) {
-        h = (h ^ static_cast<unsigned char>(lower(c))) * 1099511628211ULL;
+    std::size_t h = 14695981039346656037ULL; // FNV-1a over words, high bits folded down
+    for (std::size_t at = 0; at < name.size(); at += 8) {
+        h = (h ^ lowerWord(wordAt(name, at))) * 1099511628211ULL;
+        h ^= h >> 32;
     }
     return h;
 }
 
 bool IniFile::NameEqual::operator()(std::string_view a, std::string_view b) const noexcept {
-    // Names are mostly written in the same case: equal bytes need no folding.
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return x == y || lower(x) == lower(y);
-           });
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t at = 0; at < a.size(); at += 8) {
+        const std::uint64_t x = wordAt(a, at);
+        const std::uint64_t y = wordAt(b, at);
+        // Names are mostly written in the same case: equal bytes need no folding.
+        if (x != y && lowerWord(x) != lowerWord(y)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 template <typename KeyOf>

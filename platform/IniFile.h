@@ -75,9 +75,8 @@ public:
     void setBeforeReplaceHook(BeforeReplaceHook hook) { beforeReplace_ = std::move(hook); }
 
 private:
-    // A line as read stays in the loaded text (text_) and only a line written since has a
-    // string of its own: loading and writing back a file whose values are already right copies
-    // no line.
+    // A line as read stays in text_ and only a line written since has a string of its own:
+    // loading a file and writing back values that are already right copies no line.
     struct Line {
         std::string written;                     // the line as last written, when isWritten
         std::size_t textBegin = 0, textSize = 0; // else the line as read: text_[begin, +size)
