@@ -38,17 +38,26 @@ std::string_view trim(std::string_view s) {
 // Every lookup folds its names to ASCII lower case: eight bytes at a time.
 constexpr std::uint64_t kEveryByte = 0x0101010101010101ULL;
 
-// Bytes [at, at + 8) of s, or up to its end with zeros after.
+// Bytes [at, at + 8) of s, or up to its end with zeros after; a shorter rest is read by two
+// overlapping loads, not byte by byte.
 std::uint64_t wordAt(std::string_view s, std::size_t at) {
-    std::uint64_t word = 0;
-    if (s.size() - at >= 8) {
-        std::memcpy(&word, s.data() + at, 8);
+    const char* const p = s.data() + at;
+    const std::size_t n = s.size() - at;
+    if (n >= 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, p, 8);
         return word;
     }
-    for (std::size_t i = 0; at + i < s.size(); ++i) {
-        word |= std::uint64_t{static_cast<unsigned char>(s[at + i])} << (8 * i);
+    if (n >= 4) {
+        std::uint32_t first = 0, last = 0;
+        std::memcpy(&first, p, 4);
+        std::memcpy(&last, p + n - 4, 4);
+        return first | (std::uint64_t{last} << (8 * (n - 4)));
     }
-    return word;
+    const auto byte = [p](std::size_t i) {
+        return std::uint64_t{static_cast<unsigned char>(p[i])} << (8 * i);
+    };
+    return n == 0 ? 0 : byte(0) | byte(n / 2) | byte(n - 1);
 }
 
 // 'A'..'Z' to 'a'..'z' in each byte; the other bytes, those above 0x7F too, as they are.
@@ -94,12 +103,15 @@ bool isSingleLine(std::string_view line, std::string_view s) {
 } // namespace
 
 std::size_t IniFile::NameHash::operator()(std::string_view name) const noexcept {
-    std::size_t h = 14695981039346656037ULL; // FNV-1a over words, high bits folded down
+    // FNV-1a over words, then every bit mixed into the low ones the index masks (the
+    // finaliser of MurmurHash3): names that differ in a few bits of one word spread.
+    std::uint64_t h = 14695981039346656037ULL;
     for (std::size_t at = 0; at < name.size(); at += 8) {
         h = (h ^ lowerWord(wordAt(name, at))) * 1099511628211ULL;
-        h ^= h >> 32;
     }
-    return h;
+    h = (h ^ (h >> 33)) * 0xFF51AFD7ED558CCDULL;
+    h = (h ^ (h >> 33)) * 0xC4CEB9FE1A85EC53ULL;
+    return h ^ (h >> 33);
 }
 
 bool IniFile::NameEqual::operator()(std::string_view a, std::string_view b) const noexcept {
