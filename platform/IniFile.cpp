@@ -4,7 +4,6 @@
 #include "platform/TextEncoding.h"
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -33,21 +32,41 @@ std::string_view trim(std::string_view s) {
     while (last > first && isBlank(s[last - 1])) {
         --last;
     }
-    return s.substr(first, last - first);
+    return {s.data() + first, last - first};
 }
 
-// ASCII lower case by table: every lookup folds its names.
-constexpr std::array<char, 256> kLower = [] {
-    std::array<char, 256> table{};
-    for (int c = 0; c < 256; ++c) {
-        table[static_cast<std::size_t>(c)] =
-            static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    }
-    return table;
-}();
+// Every lookup folds its names to ASCII lower case: eight bytes at a time.
+constexpr std::uint64_t kEveryByte = 0x0101010101010101ULL;
 
-char lower(char c) {
-    return kLower[static_cast<unsigned char>(c)];
+// Bytes [at, at + 8) of s, or up to its end with zeros after; a shorter rest is read by two
+// overlapping loads, not byte by byte.
+std::uint64_t wordAt(std::string_view s, std::size_t at) {
+    const char* const p = s.data() + at;
+    const std::size_t n = s.size() - at;
+    if (n >= 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, p, 8);
+        return word;
+    }
+    if (n >= 4) {
+        std::uint32_t first = 0, last = 0;
+        std::memcpy(&first, p, 4);
+        std::memcpy(&last, p + n - 4, 4);
+        return first | (std::uint64_t{last} << (8 * (n - 4)));
+    }
+    const auto byte = [p](std::size_t i) {
+        return std::uint64_t{static_cast<unsigned char>(p[i])} << (8 * i);
+    };
+    return n == 0 ? 0 : byte(0) | byte(n / 2) | byte(n - 1);
+}
+
+// 'A'..'Z' to 'a'..'z' in each byte; the other bytes, those above 0x7F too, as they are.
+std::uint64_t lowerWord(std::uint64_t word) {
+    const std::uint64_t low7 = word & (0x7F * kEveryByte);
+    const std::uint64_t fromA = low7 + (0x80 - 'A') * kEveryByte;  // high bit: low7 >= 'A'
+    const std::uint64_t aboveZ = low7 + (0x7F - 'Z') * kEveryByte; // high bit: low7 > 'Z'
+    const std::uint64_t upper = fromA & ~aboveZ & ~word & (0x80 * kEveryByte);
+    return word | (upper >> 2);
 }
 
 // Appends s with line breaks as blanks: a line break inside a name or value would split the
@@ -64,19 +83,98 @@ void appendSingleLine(std::string& out, std::string_view s) {
     }
 }
 
+// Room for the keys a new section usually gets, so that writing them grows its lines rarely.
+constexpr std::size_t kNewSectionLines = 16;
+
+// Whether `line` is what appendSingleLine makes of `s`.
+bool isSingleLine(std::string_view line, std::string_view s) {
+    if (line.size() != s.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const char c = s[i] == '\n' || s[i] == '\r' ? ' ' : s[i];
+        if (line[i] != c) {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 std::size_t IniFile::NameHash::operator()(std::string_view name) const noexcept {
-    std::size_t h = 14695981039346656037ULL; // FNV-1a
-    for (const char c : name) {
-        h = (h ^ static_cast<unsigned char>(lower(c))) * 1099511628211ULL;
+    // FNV-1a over words, then every bit mixed into the low ones the index masks (the
+    // finaliser of MurmurHash3): names that differ in a few bits of one word spread.
+    std::uint64_t h = 14695981039346656037ULL;
+    for (std::size_t at = 0; at < name.size(); at += 8) {
+        h = (h ^ lowerWord(wordAt(name, at))) * 1099511628211ULL;
     }
-    return h;
+    h = (h ^ (h >> 33)) * 0xFF51AFD7ED558CCDULL;
+    h = (h ^ (h >> 33)) * 0xC4CEB9FE1A85EC53ULL;
+    return h ^ (h >> 33);
 }
 
 bool IniFile::NameEqual::operator()(std::string_view a, std::string_view b) const noexcept {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [](char x, char y) { return lower(x) == lower(y); });
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t at = 0; at < a.size(); at += 8) {
+        const std::uint64_t x = wordAt(a, at);
+        const std::uint64_t y = wordAt(b, at);
+        // Names are mostly written in the same case: equal bytes need no folding.
+        if (x != y && lowerWord(x) != lowerWord(y)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+template <typename KeyOf>
+std::size_t IniFile::KeyIndex::slotOf(std::string_view key, KeyOf keyOf) const {
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t i = NameHash{}(key)&mask;
+    while (slots_[i] != 0 && !NameEqual{}(keyOf(slots_[i] - 1), key)) {
+        i = (i + 1) & mask;
+    }
+    return i;
+}
+
+template <typename KeyOf>
+std::size_t IniFile::KeyIndex::find(std::string_view key, KeyOf keyOf) const {
+    if (slots_.empty()) {
+        return std::string::npos;
+    }
+    const std::uint32_t line = slots_[slotOf(key, keyOf)];
+    return line == 0 ? std::string::npos : line - 1;
+}
+
+void IniFile::KeyIndex::reserve(std::size_t keys) {
+    std::size_t size = 16;
+    while (size < 2 * keys) {
+        size *= 2;
+    }
+    if (count_ == 0 && size > slots_.size()) {
+        slots_.assign(size, 0);
+    }
+}
+
+template <typename KeyOf>
+void IniFile::KeyIndex::add(std::string_view key, std::size_t at, KeyOf keyOf) {
+    // At most half full, so probes stay short.
+    if (2 * (count_ + 1) > slots_.size()) {
+        std::vector<std::uint32_t> old(std::max<std::size_t>(16, 2 * slots_.size()), 0);
+        old.swap(slots_);
+        for (const std::uint32_t line : old) {
+            if (line != 0) {
+                slots_[slotOf(keyOf(line - 1), keyOf)] = line;
+            }
+        }
+    }
+    std::uint32_t& slot = slots_[slotOf(key, keyOf)];
+    if (slot == 0) {
+        slot = static_cast<std::uint32_t>(at + 1);
+        ++count_;
+    }
 }
 
 // A key line written by this program: "key=value".
@@ -252,10 +350,12 @@ bool IniFile::load() {
 }
 
 void IniFile::parse(std::string_view bytes) {
+    text_.clear();
     sections_.clear();
     sections_.emplace_back();
     sectionIndex_.clear();
     lastSection_ = 0;
+    lastKeySection_ = 0;
     crlf_ = false;
     bom_ = false;
     // A byte-order mark (Windows editors write one) is kept aside, or the first section
@@ -269,6 +369,18 @@ void IniFile::parse(std::string_view bytes) {
     if (firstLf != std::string_view::npos && firstLf > 0 && bytes[firstLf - 1] == '\r') {
         crlf_ = true;
     }
+    // A file without the mark is mostly UTF-8 throughout: then its text is taken in one piece.
+    const bool asIs = bom_ || isValidUtf8(bytes);
+    if (asIs) {
+        text_ = bytes;
+    } else {
+        text_.reserve(bytes.size());
+    }
+    // The lines first, then each section's share moved in: every section's lines and keys are
+    // counted before they are stored.
+    std::vector<Line> lines;
+    lines.reserve(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
+    std::vector<std::size_t> headers; // indexes of the section header lines
     std::size_t pos = 0;
     while (pos < bytes.size()) {
         auto end = bytes.find('\n', pos);
@@ -276,40 +388,65 @@ void IniFile::parse(std::string_view bytes) {
             end = bytes.size();
         }
         std::string_view bytesOfLine = bytes.substr(pos, end - pos);
+        const std::size_t lineBegin = pos;
         pos = end + 1;
         // Every CR before the line feed goes: a stray one kept in the line would be read as
         // a line end of its own after a save.
         while (!bytesOfLine.empty() && bytesOfLine.back() == '\r') {
             bytesOfLine.remove_suffix(1);
         }
-        Line line;
-        line.raw = bom_ ? std::string(bytesOfLine) : toUtf8(bytesOfLine);
-        const std::string_view text = trim(line.raw);
+        Line& line = lines.emplace_back();
+        if (asIs) {
+            line.textBegin = lineBegin;
+        } else {
+            line.textBegin = text_.size();
+            text_ += toUtf8(bytesOfLine);
+        }
+        line.textSize = asIs ? bytesOfLine.size() : text_.size() - line.textBegin;
+        const std::string_view raw = this->raw(line);
+        const std::string_view text = trim(raw);
         if (!text.empty() && text.front() == '[' && text.find(']') != std::string_view::npos) {
             line.kind = Line::Kind::Section;
-            const auto close = text.rfind(']');
-            Section section;
-            section.name = trim(text.substr(1, close - 1));
-            section.header = std::move(line);
-            sections_.push_back(std::move(section));
-            sectionIndex_.try_emplace(sections_.back().name, sections_.size() - 1);
+            headers.push_back(lines.size() - 1);
             continue;
         }
-        Section& current = sections_.back();
         const auto eq = text.find('=');
         if (eq != std::string_view::npos && text.front() != ';' &&
-            line.raw.size() < std::numeric_limits<std::uint32_t>::max()) {
+            raw.size() < std::numeric_limits<std::uint32_t>::max()) {
             line.kind = Line::Kind::Key;
-            const std::string_view raw = line.raw;
             const auto rawEq = raw.find('=');
             const std::string_view key = trim(raw.substr(0, rawEq));
             line.keyBegin = static_cast<std::uint32_t>(key.data() - raw.data());
             line.keyEnd = static_cast<std::uint32_t>(line.keyBegin + key.size());
             line.valueBegin = static_cast<std::uint32_t>(rawEq + 1);
-            current.keys.try_emplace(std::string(key), current.body.size()); // trimmed above
-            current.afterLastKey = current.body.size() + 1;
         }
-        current.body.push_back(std::move(line));
+    }
+
+    const auto fill = [&](Section& section, std::size_t from, std::size_t to) {
+        const auto first = lines.begin() + static_cast<std::ptrdiff_t>(from);
+        const auto last = lines.begin() + static_cast<std::ptrdiff_t>(to);
+        section.body.reserve(to - from);
+        section.keys.reserve(static_cast<std::size_t>(std::count_if(
+            first, last, [](const Line& line) { return line.kind == Line::Kind::Key; })));
+        for (auto line = first; line != last; ++line) {
+            section.body.push_back(std::move(*line));
+            if (section.body.back().kind == Line::Kind::Key) {
+                section.keys.add(keyOf(section.body.back()), section.body.size() - 1,
+                                 lineKey(section));
+                section.afterLastKey = section.body.size();
+            }
+        }
+    };
+    sections_.reserve(headers.size() + 1);
+    fill(sections_[0], 0, headers.empty() ? lines.size() : headers[0]);
+    for (std::size_t h = 0; h < headers.size(); ++h) {
+        Section section;
+        section.header = std::move(lines[headers[h]]);
+        const std::string_view text = trim(raw(section.header));
+        section.name = trim(text.substr(1, text.rfind(']') - 1));
+        fill(section, headers[h] + 1, h + 1 < headers.size() ? headers[h + 1] : lines.size());
+        sections_.push_back(std::move(section));
+        sectionIndex_.try_emplace(sections_.back().name, sections_.size() - 1);
     }
 }
 
@@ -325,20 +462,32 @@ std::size_t IniFile::findSection(std::string_view name) const {
     return s->second;
 }
 
+std::size_t IniFile::findKeyLine(std::size_t s, std::string_view key) const {
+    const Section& sec = sections_[s];
+    if (lastKeySection_ == s && NameEqual{}(keyOf(sec.body[lastKeyLine_]), key)) {
+        return lastKeyLine_;
+    }
+    const std::size_t k = sec.keys.find(key, lineKey(sec));
+    if (k != std::string::npos) {
+        lastKeySection_ = s;
+        lastKeyLine_ = k;
+    }
+    return k;
+}
+
 const IniFile::Line* IniFile::findKey(std::string_view section, std::string_view key) const {
     const std::size_t s = findSection(trim(section));
     if (s == std::string::npos) {
         return nullptr;
     }
-    const Section& sec = sections_[s];
-    const auto k = sec.keys.find(trim(key));
-    return k == sec.keys.end() ? nullptr : &sec.body[k->second];
+    const std::size_t k = findKeyLine(s, trim(key));
+    return k == std::string::npos ? nullptr : &sections_[s].body[k];
 }
 
 std::string IniFile::readString(std::string_view section, std::string_view key,
                                 std::string_view defaultValue) const {
     const Line* line = findKey(section, key);
-    return std::string(line == nullptr ? defaultValue : trim(line->value()));
+    return std::string(line == nullptr ? defaultValue : trim(valueOf(*line)));
 }
 
 std::int64_t IniFile::readInt(std::string_view section, std::string_view key,
@@ -347,7 +496,7 @@ std::int64_t IniFile::readInt(std::string_view section, std::string_view key,
     if (line == nullptr) {
         return defaultValue;
     }
-    std::string_view text = trim(line->value());
+    std::string_view text = trim(valueOf(*line));
     bool negative = false;
     if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
         negative = text.front() == '-';
@@ -380,48 +529,64 @@ void IniFile::noteEncoding(std::string_view text) {
 }
 
 void IniFile::writeString(std::string_view section, std::string_view key, std::string_view value) {
-    noteEncoding(section);
-    noteEncoding(key);
-    noteEncoding(value);
+    // A name or value already in a file without the mark is UTF-8: only what is new is checked.
     section = trim(section);
     key = trim(key);
     std::size_t s = findSection(section);
     if (s == std::string::npos) {
+        noteEncoding(section);
         Section created;
         created.name = section;
         created.header.kind = Line::Kind::Section;
-        std::string& header = created.header.raw;
+        created.header.isWritten = true;
+        std::string& header = created.header.written;
         header.push_back('[');
         appendSingleLine(header, section);
         header.push_back(']');
+        created.body.reserve(kNewSectionLines);
         sections_.push_back(std::move(created));
         s = sections_.size() - 1;
         sectionIndex_.emplace(sections_.back().name, s);
     }
     Section& sec = sections_[s];
-    const auto k = sec.keys.find(key);
-    if (k != sec.keys.end()) {
-        Line& line = sec.body[k->second];
+    const std::size_t k = findKeyLine(s, key);
+    if (k != std::string::npos) {
+        Line& line = sec.body[k];
         const std::size_t keyLength = line.keyEnd - line.keyBegin;
-        line.raw.erase(0, line.keyBegin);
-        line.raw.resize(keyLength);
-        line.raw += '=';
-        appendSingleLine(line.raw, value);
+        // Loads write back every key they read: a line that already says so stays as it is.
+        if (line.keyBegin == 0 && line.valueBegin == keyLength + 1 &&
+            isSingleLine(valueOf(line), value)) {
+            return;
+        }
+        noteEncoding(value);
+        if (!line.isWritten) {
+            line.written.reserve(line.keyEnd + 1 + value.size());
+            line.written = raw(line);
+            line.isWritten = true;
+        }
+        line.written.erase(0, line.keyBegin);
+        line.written.resize(keyLength);
+        line.written += '=';
+        appendSingleLine(line.written, value);
         setKeyLine(line, keyLength);
         return;
     }
+    noteEncoding(key);
+    noteEncoding(value);
     Line line;
-    appendSingleLine(line.raw, key);
-    const std::size_t keyLength = line.raw.size();
-    line.raw += '=';
-    appendSingleLine(line.raw, value);
+    line.isWritten = true;
+    line.written.reserve(key.size() + 1 + value.size());
+    appendSingleLine(line.written, key);
+    const std::size_t keyLength = line.written.size();
+    line.written += '=';
+    appendSingleLine(line.written, value);
     setKeyLine(line, keyLength);
     // New keys go after the section's last key, so blank lines or comments that close the
     // section stay where they are. Only lines after the insertion point move, and none of
     // them is a key.
     const std::size_t at = sec.afterLastKey;
     sec.body.insert(sec.body.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
-    sec.keys.emplace(std::string(key), at);
+    sec.keys.add(key, at, lineKey(sec));
     sec.afterLastKey = at + 1;
 }
 
@@ -443,9 +608,9 @@ std::string IniFile::text() const {
     const std::string_view eol = crlf_ ? "\r\n" : "\n";
     std::size_t size = 0;
     for (const Section& sec : sections_) {
-        size += sec.header.raw.size() + eol.size();
+        size += raw(sec.header).size() + eol.size();
         for (const Line& line : sec.body) {
-            size += line.raw.size() + eol.size();
+            size += raw(line).size() + eol.size();
         }
     }
     std::string out;
@@ -456,12 +621,12 @@ std::string IniFile::text() const {
     bool first = true;
     for (const Section& sec : sections_) {
         if (!first) {
-            out += sec.header.raw;
+            out += raw(sec.header);
             out += eol;
         }
         first = false;
         for (const Line& line : sec.body) {
-            out += line.raw;
+            out += raw(line);
             out += eol;
         }
     }

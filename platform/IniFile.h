@@ -75,19 +75,19 @@ public:
     void setBeforeReplaceHook(BeforeReplaceHook hook) { beforeReplace_ = std::move(hook); }
 
 private:
+    // A line as read stays in text_ and only a line written since has a string of its own:
+    // loading a file and writing back values that are already right copies no line.
     struct Line {
-        std::string raw; // the line as read (without its end), or as last written
-        // For key lines: raw[keyBegin, keyEnd) is the key as written, trimmed, and
-        // raw[valueBegin, end) the value, untrimmed.
+        std::string written;                     // the line as last written, when isWritten
+        std::size_t textBegin = 0, textSize = 0; // else the line as read: text_[begin, +size)
+        // For key lines: the line's [keyBegin, keyEnd) is the key as written, trimmed, and
+        // [valueBegin, end) the value, untrimmed.
         std::uint32_t keyBegin = 0, keyEnd = 0, valueBegin = 0;
         enum class Kind : std::uint8_t { Other, Section, Key } kind = Kind::Other;
-        std::string_view key() const {
-            return std::string_view(raw).substr(keyBegin, keyEnd - keyBegin);
-        }
-        std::string_view value() const { return std::string_view(raw).substr(valueBegin); }
+        bool isWritten = false;
     };
-    // Section and key names compare without regard to ASCII case, as on Windows; the index
-    // holds them trimmed, and lookups trim first. A lookup by string_view allocates nothing.
+    // Section and key names compare without regard to ASCII case, as on Windows; the indexes
+    // hold them trimmed, and lookups trim first. A lookup allocates nothing.
     struct NameHash {
         using is_transparent = void;
         std::size_t operator()(std::string_view name) const noexcept;
@@ -98,17 +98,55 @@ private:
     };
     using NameIndex = std::unordered_map<std::string, std::size_t, NameHash, NameEqual>;
 
+    // The first key line of each name in a section's body, by open addressing over line
+    // indexes: the names stay in the lines, so indexing a key allocates nothing of its own.
+    // Lines only move when a new key goes in before them, and none of those is a key.
+    class KeyIndex {
+    public:
+        // The line of that key, or npos; keyOf(i) gives the key of line i.
+        template <typename KeyOf> std::size_t find(std::string_view key, KeyOf keyOf) const;
+        // Adds line `at` under `key` unless the key is there already.
+        template <typename KeyOf> void add(std::string_view key, std::size_t at, KeyOf keyOf);
+        // Room for that many keys, in an index still empty.
+        void reserve(std::size_t keys);
+
+    private:
+        // The slot that holds the key, or the free one where it would go.
+        template <typename KeyOf> std::size_t slotOf(std::string_view key, KeyOf keyOf) const;
+        std::vector<std::uint32_t> slots_; // line + 1, 0 = free; a power of two in size
+        std::size_t count_ = 0;
+    };
+
     // A section header and the lines up to the next one. The first entry of sections_ holds
     // the lines before the first header and has no header line.
     struct Section {
         std::string name; // trimmed
         Line header;
         std::vector<Line> body;
-        NameIndex keys;               // key -> first line in body
+        KeyIndex keys;                // key -> first line in body
         std::size_t afterLastKey = 0; // where a new key goes: after the last key line
     };
 
+    // The offsets are checked when the line is made, not at every lookup.
+    std::string_view raw(const Line& line) const {
+        return line.isWritten ? std::string_view(line.written)
+                              : std::string_view(text_.data() + line.textBegin, line.textSize);
+    }
+    std::string_view keyOf(const Line& line) const {
+        return {raw(line).data() + line.keyBegin, line.keyEnd - line.keyBegin};
+    }
+    std::string_view valueOf(const Line& line) const {
+        const std::string_view r = raw(line);
+        return {r.data() + line.valueBegin, r.size() - line.valueBegin};
+    }
+    // The key of a line of the section by its index, as KeyIndex asks for it.
+    auto lineKey(const Section& section) const {
+        return [this, &section](std::size_t i) { return keyOf(section.body[i]); };
+    }
     const Line* findKey(std::string_view section, std::string_view key) const;
+    // The first line of that (trimmed) key in section s, or npos. A load reads a key and then
+    // writes it: the key last found is tried first.
+    std::size_t findKeyLine(std::size_t s, std::string_view key) const;
     // The first section of that (trimmed) name, or npos. Loads and saves work section by
     // section, so the last one found is tried first.
     std::size_t findSection(std::string_view name) const;
@@ -121,9 +159,11 @@ private:
     bool bom_ = false; // the file starts (or will start) with a UTF-8 byte-order mark
     std::string loadError_;
     bool crlf_ = false;                   // CR LF line ends (else LF) when saving
+    std::string text_;                    // the text as read; lines as read point into it
     std::vector<Section> sections_;       // [0]: lines before any header
     NameIndex sectionIndex_;              // name -> first section
     mutable std::size_t lastSection_ = 0; // index of the section last found, 0 = none
+    mutable std::size_t lastKeySection_ = 0, lastKeyLine_ = 0; // the key last found, 0 = none
     BeforeReplaceHook beforeReplace_;
 };
 

@@ -47,7 +47,8 @@ void loadKey(IniFile& ini, std::string_view section, const ProfileKey& row, Devi
                              : static_cast<float>(row.def.number));
         break;
     case ValueKind::String:
-        storeText(*ref, ini.readString(section, row.key, defaultText(row, workDir)));
+        storeText(*ref, ini.hasKey(section, row.key) ? ini.readString(section, row.key, "")
+                                                     : defaultText(row, workDir));
         break;
     }
     if ((row.flags & FixedWriteBack) != 0) {

@@ -77,6 +77,28 @@ TEST_F(IniFileTest, ReadsWithProfileStringSemantics) {
     EXPECT_TRUE(ini.existed());
 }
 
+// Only ASCII letters fold, in names of any length; other bytes never do, though the upper and
+// lower case of a Cyrillic letter differ by the ASCII case bit, as do C4 ("Ā") and E4.
+TEST_F(IniFileTest, NamesMatchWithoutRegardToAsciiCaseOnly) {
+    const IniFile ini = loaded("[Измерение Long Section]\nFlow_V_For_Pulse_Unit=1\nĀ=2\n");
+    const struct {
+        std::string_view section, key;
+        bool found;
+    } cases[] = {
+        {"Измерение Long Section", "Flow_V_For_Pulse_Unit", true},
+        {"Измерение LONG section", "FLOW_V_FOR_PULSE_UNIT", true},
+        {"измерение Long Section", "Flow_V_For_Pulse_Unit", false},
+        {"Измерение Long Section", "flow_v_for_pulse_unix", false},
+        {"Измерение Long Section", "flow_v_for_pulse_uni", false},
+        {"Измерение Long Sectio", "Flow_V_For_Pulse_Unit", false},
+        {"Измерение Long Section", "Ā", true},
+        {"Измерение Long Section", "\xE4\x80", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ini.hasKey(c.section, c.key), c.found) << c.section << " / " << c.key;
+    }
+}
+
 TEST_F(IniFileTest, DuplicatesFirstWinsForReadAndWrite) {
     IniFile ini = loaded("[A]\nk=1\nK=2\n[a]\nk=3\nx=4\n");
     EXPECT_EQ(ini.readInt("A", "k", 0), 1);
