@@ -74,7 +74,8 @@ void checkFieldParsers(const std::string& text) {
         char* end = nullptr;
         errno = 0;
         const long long c = std::strtoll(text.c_str(), &end, 10);
-        FUZZ_CHECK(errno == 0 && c == *v && restIsBlank(end), "integer %d vs strtoll %lld", *v, c);
+        FUZZ_CHECK(errno == 0 && c == *v && restIsBlank(end), "integer %lld vs strtoll %lld",
+                   static_cast<long long>(*v), c);
     }
     if (const auto v = parseFloatText(text)) {
         char* end = nullptr;
