@@ -11,7 +11,7 @@ namespace {
 
 // Lines of a two-line caption joined by a blank.
 std::string oneLine(std::string_view caption) {
-    std::string text(trimmedText(caption));
+    std::string text(trimBlanks(caption));
     std::ranges::replace(text, '\n', ' ');
     return text;
 }
@@ -34,13 +34,6 @@ std::uint16_t word(const ControlSpec& def, DeviceImage& image) {
 
 } // namespace
 
-std::string_view trimmedText(std::string_view text) {
-    const auto begin = text.find_first_not_of(' ');
-    if (begin == std::string_view::npos)
-        return {};
-    return text.substr(begin, text.find_last_not_of(' ') - begin + 1);
-}
-
 std::string_view pageTitle(std::string_view path) {
     if (path.starts_with(pages::work) && path.size() > pages::work.size() &&
         path[pages::work.size()] == '/')
@@ -51,7 +44,7 @@ std::string_view pageTitle(std::string_view path) {
 std::string fieldCaption(const PageDefinition& page, std::size_t control) {
     const ControlSpec& c = page.controls[control];
     const std::string own = ownCaption(page, c);
-    const std::string_view section = trimmedText(page.sections[c.section].caption);
+    const std::string_view section = trimBlanks(page.sections[c.section].caption);
     for (std::size_t i = 0; i < page.controls.size(); ++i)
         if (i != control && ownCaption(page, page.controls[i]) == own && !section.empty() &&
             oneLine(section) != own)
@@ -64,7 +57,7 @@ std::string fieldText(const ControlSpec& def, const ControlState& state, DeviceI
     case ControlKind::List: {
         const std::uint16_t code = word(def, image);
         if (const auto item = itemWithCode(def.rule, code, def.items.size()))
-            return std::string(trimmedText(def.items[*item]));
+            return std::string(trimBlanks(def.items[*item]));
         return std::to_string(code);
     }
     case ControlKind::Indicator:
@@ -82,13 +75,13 @@ std::string fieldText(const ControlSpec& def, const ControlState& state, DeviceI
         return text;
     }
     default:
-        return std::string(trimmedText(state.text));
+        return std::string(trimBlanks(state.text));
     }
 }
 
 std::string tableCellText(const ControlSpec& def, const ControlState& state, std::size_t row,
                           std::size_t column) {
-    return std::string(trimmedText(tableCell(def, state, row + 1, column + 1)));
+    return std::string(trimBlanks(tableCell(def, state, row + 1, column + 1)));
 }
 
 std::string tableCellCaption(const ControlSpec& def, std::size_t row, std::size_t column) {

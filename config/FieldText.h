@@ -37,7 +37,4 @@ std::string tableCellCaption(const ControlSpec& def, std::size_t row, std::size_
 // "ВНЕШН. ДАТЧИКИ/ТЕМПЕРАТУРА".
 std::string_view pageTitle(std::string_view path);
 
-// Text without its leading and trailing blanks.
-std::string_view trimmedText(std::string_view text);
-
 } // namespace flowcfg

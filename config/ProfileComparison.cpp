@@ -2,6 +2,7 @@
 
 #include "config/FieldText.h"
 #include "config/PageRegistry.h"
+#include "model/Encodings.h"
 #include "profiles/ProfileTables.h"
 #include "profiles/ProfileValueText.h"
 
@@ -163,8 +164,8 @@ std::vector<Difference> compareImages(DeviceImage& profile, DeviceImage& meter,
             } else {
                 d.page = "профиль [" + std::string(section.name) + "]";
                 d.caption = key.key;
-                d.profileText = trimmedText(profileValueText(key.kind, profileRef(fromProfile)));
-                d.meterText = trimmedText(profileValueText(key.kind, profileRef(fromMeter)));
+                d.profileText = trimBlanks(profileValueText(key.kind, profileRef(fromProfile)));
+                d.meterText = trimBlanks(profileValueText(key.kind, profileRef(fromMeter)));
             }
             const bool same = isFloat(fromProfile) ? d.profileText == d.meterText
                                                    : sameValue(fromProfile, fromMeter);

@@ -1,16 +1,11 @@
 #include "measure/MeasureReport.h"
 
+#include "model/Encodings.h"
+
 #include <initializer_list>
 #include <string_view>
 
 namespace flowcfg {
-
-std::string_view trimBlanks(std::string_view text) {
-    const auto begin = text.find_first_not_of(' ');
-    if (begin == std::string_view::npos)
-        return {};
-    return text.substr(begin, text.find_last_not_of(' ') - begin + 1);
-}
 
 namespace {
 

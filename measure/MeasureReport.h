@@ -6,16 +6,12 @@
 #include "measure/MeasureScreen.h"
 
 #include <string>
-#include <string_view>
 
 namespace flowcfg {
 
 struct MeasureReportOptions {
     bool outputs = false; // include the current output and the two outputs
 };
-
-// A field's text without the blanks around it.
-std::string_view trimBlanks(std::string_view text);
 
 std::string measureReport(const MeasureScreen& screen, MeasureReportOptions options = {});
 

@@ -2,7 +2,6 @@
 
 #include "link/Outcome.h"
 #include "measure/MeasureDisplay.h"
-#include "measure/MeasureReport.h"
 #include "model/Encodings.h"
 #include "platform/SystemErrorText.h"
 

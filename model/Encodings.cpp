@@ -203,6 +203,13 @@ std::string formatHexGrouped(std::uint32_t v) {
     return digits;
 }
 
+std::string_view trimBlanks(std::string_view text) {
+    const auto begin = text.find_first_not_of(' ');
+    if (begin == std::string_view::npos)
+        return {};
+    return text.substr(begin, text.find_last_not_of(' ') - begin + 1);
+}
+
 std::uint32_t parseUnsigned(std::string_view text) {
     const Scan scan = scanUnsigned(text, 10);
     if (!scan.converted)

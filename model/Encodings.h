@@ -46,6 +46,10 @@ std::string formatHex16(std::uint16_t v);      // "0x%04X"
 std::string formatUnsigned(std::uint32_t v);   // "%u"
 std::string formatHexGrouped(std::uint32_t v); // "%X", last four digits set off by " ' "
 
+// A text without the blanks around it: the padding of the left-justified formats, the
+// leading blank of a screen's texts.
+std::string_view trimBlanks(std::string_view text);
+
 // Parsers scan the start of the text like C's scanf: leading blanks, an optional sign, digits
 // (for hexadecimal an optional 0x), and stop at the first other character.
 // "%u" scan; 0 when no number; a number beyond 32 bits gives 4294967295 (so that range checks

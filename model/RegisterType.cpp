@@ -45,14 +45,6 @@ std::string textOf(std::span<const std::uint16_t> words) {
     return text;
 }
 
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && text.front() == ' ')
-        text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ')
-        text.remove_suffix(1);
-    return text;
-}
-
 // The whole text as a number of T in base; nullopt when anything is left over or out of range.
 template <typename T> std::optional<T> wholeNumber(std::string_view text, int base = 10) {
     T value{};
@@ -146,7 +138,7 @@ EncodedValue encodeRegisters(RegisterType type, std::string_view typed) {
         }
         return out;
     }
-    const std::string_view text = trimmed(typed);
+    const std::string_view text = trimBlanks(typed);
     if (const auto order = floatOrder(type)) {
         const std::string_view digits = !text.empty() && text[0] == '+' ? text.substr(1) : text;
         float value = 0;

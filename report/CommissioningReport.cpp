@@ -8,6 +8,7 @@
 #include "link/Ports.h"
 #include "measure/MeasurePanel.h"
 #include "measure/MeasureReport.h"
+#include "model/Encodings.h"
 #include "model/GroupIo.h"
 #include "platform/CFormat.h"
 
@@ -80,7 +81,7 @@ std::vector<ReportRow> pageRows(const PageModel& page, DeviceImage& image,
             for (std::size_t r = 0; r <= c.table.rows; ++r) {
                 row.grid.emplace_back();
                 for (std::size_t col = 0; col <= c.table.columns.size(); ++col)
-                    row.grid.back().emplace_back(trimmedText(tableCell(c, state, r, col)));
+                    row.grid.back().emplace_back(trimBlanks(tableCell(c, state, r, col)));
             }
         } else {
             row.text = fieldText(c, state, image);
@@ -98,7 +99,7 @@ std::vector<ReportRow> measuredRows(const MeasureScreen& screen) {
     std::istringstream lines(measureReport(screen, {.outputs = true}));
     for (std::string line; std::getline(lines, line);) {
         const auto colon = line.find(':');
-        ReportRow row{line.substr(0, colon), std::string(trimmedText(line.substr(colon + 1)))};
+        ReportRow row{line.substr(0, colon), std::string(trimBlanks(line.substr(colon + 1)))};
         if (row.caption != measure_caption::cycles && row.caption != measure_caption::errors)
             rows.push_back(std::move(row));
     }
