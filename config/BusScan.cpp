@@ -3,6 +3,7 @@
 #include "config/DeviceServicePages.h"
 #include "link/LinkSettingsScreen.h"
 #include "link/Ports.h"
+#include "model/Encodings.h"
 #include "model/GroupIo.h"
 #include "platform/CFormat.h"
 
@@ -26,10 +27,9 @@ constexpr std::size_t kRequestBytes = 8; // the FC3 request of one register
 constexpr std::uint32_t kTurnaroundMs = 5;
 constexpr std::uint32_t kAdapterLatencyMs = 16;
 
-// Bits of one character as the port sends it: start, 8 data, parity when on, one stop bit.
+// One character's time on the line.
 double charMs(const LinkSettings& s) {
-    const double bits = s.parity == 1 || s.parity == 2 ? 11.0 : 10.0;
-    return bits * 1000.0 / baudOfSpeedIndex(s.speedIndex);
+    return bitsPerCharacter(s) * 1000.0 / baudOfSpeedIndex(s.speedIndex);
 }
 
 // Seach keys of the speeds, in speed-index order.
@@ -122,30 +122,19 @@ std::string scanChoicesProblem(const ScanChoices& c) {
 }
 
 std::array<std::string, 7> foundMeterCells(const FoundMeter& m) {
-    const auto number = [](std::uint32_t v) {
-        std::string s;
-        appendUnsigned(s, v);
-        return s;
-    };
-    std::array<std::string, 7> cells{number(m.address),
+    std::array<std::string, 7> cells{formatUnsigned(m.address),
                                      std::string(kSpeedItems[m.speedIndex - kFirstSpeedIndex]),
-                                     std::string(kParityItems[m.parity]),
-                                     {},
-                                     {},
-                                     {},
-                                     {}};
-    if (m.damaged)
+                                     std::string(kParityItems[m.parity])};
+    if (m.damaged) {
         cells[3] = "ответ искажен";
-    else if (!m.identityRead)
+    } else if (!m.identityRead) {
         cells[3] = "не прочитан";
-    else
-        cells = {cells[0],
-                 cells[1],
-                 cells[2],
-                 number(m.factoryNumber),
-                 number(m.model),
-                 number(m.softwareVersion),
-                 number(m.hardwareVersion)};
+    } else {
+        cells[3] = formatUnsigned(m.factoryNumber);
+        cells[4] = formatUnsigned(m.model);
+        cells[5] = formatUnsigned(m.softwareVersion);
+        cells[6] = formatUnsigned(m.hardwareVersion);
+    }
     return cells;
 }
 

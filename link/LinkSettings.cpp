@@ -30,13 +30,17 @@ std::uint32_t baudOfSpeedIndex(std::uint16_t speedIndex) {
     return speedIndex < kBauds.size() ? kBauds[speedIndex] : 19200;
 }
 
+std::uint32_t bitsPerCharacter(const LinkSettings& s) {
+    return s.parity == 1 || s.parity == 2 ? 11 : 10;
+}
+
 std::uint32_t frameSilenceMs(const LinkSettings& s) {
     constexpr std::uint32_t kFastLineMs = 2; // 1.75 ms, rounded up
     const std::uint32_t baud = baudOfSpeedIndex(s.speedIndex);
     if (baud > 19200)
         return kFastLineMs;
-    const std::uint32_t bits = s.parity == 1 || s.parity == 2 ? 11 : 10;
-    return (35 * bits * 100 + baud - 1) / baud; // 3.5 * bits * 1000 / baud, rounded up
+    // 3.5 * bits * 1000 / baud, rounded up
+    return (35 * bitsPerCharacter(s) * 100 + baud - 1) / baud;
 }
 
 void parseSettingsText(const std::string& text, std::uint16_t& speedIndex, std::uint16_t& parity) {

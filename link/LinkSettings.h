@@ -63,6 +63,8 @@ std::string composeSettingsText(std::uint16_t speedIndex, std::uint16_t parity);
 std::size_t timeoutSlot(std::uint16_t speedIndex);
 // Baud rate of a speed index (19200 for any index the table does not know).
 std::uint32_t baudOfSpeedIndex(std::uint16_t speedIndex);
+// Bits of one character on the line: start, 8 data, parity when on (odd or even), one stop.
+std::uint32_t bitsPerCharacter(const LinkSettings& settings);
 // The silence between two frames in whole milliseconds, rounded up: 3.5 characters (start,
 // 8 data, parity, stop bits) at the link's speed, and above 19200 baud the fixed 1.75 ms that
 // Modbus slaves there use instead. 2 ms from 19200 up, 4 at 9600 8N1, 33 at 1200 8E1.
